@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and runs it: the window when a display
+# is present, otherwise a screenshot of the main window. Arguments go to the program.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/deps.sh
+
+BUILD=build/release
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTOVRANE_TESTS=OFF >/dev/null
+cmake --build "$BUILD" -j"$(nproc)" --target tovrane
+
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
+if [ $# -gt 0 ]; then
+  exec "$BUILD/app/tovrane" "$@"
+elif [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$BUILD/app/tovrane"
+else
+  "$BUILD/app/tovrane" --screenshot tovrane-main.png
+  echo "No display found: wrote a screenshot of the main window to $PWD/tovrane-main.png"
+fi

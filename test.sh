@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the test configuration (Debug, ASan + UBSan) and
+# runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/deps.sh
+
+BUILD=build/test
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DTOVRANE_SANITIZE=ON -DTOVRANE_TESTS=ON >/dev/null
+cmake --build "$BUILD" -j"$(nproc)"
+
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+cd "$BUILD"
+ctest --no-tests=error --output-on-failure -j"$(nproc)" "$@"
