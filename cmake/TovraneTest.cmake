@@ -7,8 +7,6 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-set(TOVRANE_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" CACHE PATH "The shared folder beside the project (test corpus)")
-
 function(tovrane_add_test)
   cmake_parse_arguments(T "" "NAME;MAIN" "SOURCES;LIBS" ${ARGN})
   if(NOT T_MAIN)
