@@ -1,0 +1,146 @@
+// The Flash engine as one object: load a movie, play it on a scheduler timer, render
+// frames into 32-bit pixel buffers, feed it the mouse, read and write its variables.
+// Usable without any COM layer; the control facade maps its methods and properties
+// onto this class one to one.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Scheduler;
+
+namespace flash {
+
+// How the stage is fitted into the view (the object rectangle).
+enum class ScaleMode {
+    ShowAll,   // whole stage visible, aspect kept, borders around it (the default)
+    NoBorder,  // view filled, aspect kept, stage cropped
+    ExactFit,  // view filled, aspect not kept
+    NoScale,   // one stage pixel per view pixel
+};
+
+// Where the stage sits in the view when it does not fill it: bit flags, none = centred.
+enum Align : unsigned {
+    AlignCentre = 0,
+    AlignLeft = 1,
+    AlignRight = 2,
+    AlignTop = 4,
+    AlignBottom = 8,
+};
+
+// The control's quality values; Low draws without anti-aliasing.
+enum class Quality { Low = 0, High = 1, AutoLow = 2, Medium = 3, AutoHigh = 4, Best = 5 };
+
+// The control's ready states: Loading while bytes are read, Complete once playable.
+enum class ReadyState { Loading = 0, Uninitialized = 1, Loaded = 2, Interactive = 3, Complete = 4 };
+
+// A 32-bit pixel buffer owned by the caller: bytes blue, green, red, alpha per pixel,
+// premultiplied alpha, rows `stride` bytes apart.
+struct PixelBuffer {
+    uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+};
+
+// Limits on what a movie may cost us; the defaults suit the converter.
+struct PlayerLimits {
+    size_t maxActionsPerFrame = 200000;  // script instructions run per frame advance
+    int maxNestingDepth = 64;            // sprites inside sprites, as drawn and as run
+    int maxFramesPerTick = 8;            // frames caught up after a late timer tick
+};
+
+class Movie;
+class PlayerCore;
+
+class Player {
+public:
+    // Timers attach to `scheduler`, or to Scheduler::Current() when null.
+    explicit Player(Scheduler* scheduler = nullptr, PlayerLimits limits = {});
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // --- Loading -------------------------------------------------------------------
+    // Reads a whole SWF file (FWS, CWS or ZWS). On failure the previous movie is gone,
+    // the error text says why and false is returned. `url` is kept as the movie's base
+    // for later relative loads. After a successful load the movie shows its first
+    // frame (its actions have run) and plays when autoplay is on (the default).
+    bool load(const std::vector<uint8_t>& bytes, const std::string& url = {});
+    void unload();
+    bool isLoaded() const;
+    const std::string& lastError() const;
+    const std::string& url() const;
+    ReadyState readyState() const;
+    void setAutoPlay(bool value);
+
+    // --- Playback (frames are 0-based, as the control counts them) --------------------
+    void play();
+    void stop();        // pauses at the current frame
+    void rewind();      // first frame, paused
+    void stopPlay();    // playback stops
+    void gotoFrame(int frame);   // out-of-range frames clamp to the last one
+    int currentFrame() const;
+    int totalFrames() const;
+    bool isPlaying() const;
+    bool loop() const;
+    void setLoop(bool value);    // false: the root stops on its last frame
+    // Runs one frame of the movie now, as the frame timer would (for headless drivers).
+    void advanceFrame();
+    double frameRate() const;     // frames per second, as the timer runs them
+
+    // --- Stage and view -------------------------------------------------------------
+    int stageWidth() const;       // pixels
+    int stageHeight() const;
+    // The colour filled behind the stage, 0x00RRGGBB: the movie's own unless set here.
+    uint32_t backgroundColor() const;
+    void setBackgroundColor(int32_t rgb);   // -1: back to the movie's own
+    Quality quality() const;
+    void setQuality(Quality value);
+    ScaleMode scaleMode() const;
+    void setScaleMode(ScaleMode value);
+    unsigned align() const;
+    void setAlign(unsigned flags);
+    bool transparent() const;
+    void setTransparent(bool value);        // true: the background is not painted
+    // Size of the object rectangle the stage is fitted into; 0 x 0 means stage size.
+    void setViewSize(int width, int height);
+    int viewWidth() const;
+    int viewHeight() const;
+
+    // --- Drawing --------------------------------------------------------------------
+    // Draws the current frame into `target`, the view's top-left corner at (originX,
+    // originY) of the buffer. Pixels outside the view are left alone. Unless
+    // transparent, the view is first filled with the background colour; transparent,
+    // the movie is composed over what the buffer holds.
+    void render(const PixelBuffer& target, int originX = 0, int originY = 0);
+
+    // --- Input (view coordinates) ---------------------------------------------------
+    void mouseMove(int x, int y);
+    void mouseDown(int x, int y);
+    void mouseUp(int x, int y);
+
+    // --- Variables (dotted or slash paths, e.g. "_root.clip.count" or "/clip:count") ---
+    bool setVariable(const std::string& path, const std::string& value);
+    std::string getVariable(const std::string& path) const;
+
+    // --- Notifications (called on the scheduler's thread, inside the engine's call) ----
+    // The picture changed: the host should render again.
+    void setOnRepaint(std::function<void()> handler);
+    // Playback moved to another frame (also after gotoFrame).
+    void setOnFrameChanged(std::function<void(int frame)> handler);
+    void setOnReadyStateChange(std::function<void(ReadyState)> handler);
+    void setOnProgress(std::function<void(int percent)> handler);
+    // getURL("FSCommand:command", args) in the movie's actions.
+    void setOnFSCommand(std::function<void(const std::string& command, const std::string& args)> handler);
+    // Any other getURL: the host decides whether to open it.
+    void setOnGetURL(std::function<void(const std::string& url, const std::string& target)> handler);
+
+private:
+    std::unique_ptr<PlayerCore> m_core;
+};
+
+}  // namespace flash
