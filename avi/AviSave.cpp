@@ -1,0 +1,210 @@
+#include "AviSave.h"
+
+#include "AviMessages.h"
+#include "Exceptions.h"
+#include "FrameCanvas.h"
+#include "FrameFormat.h"
+#include "RiffWriter.h"
+#include "SaveFile.h"
+#include "WavFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace avi_messages;
+
+uint32_t clampU32(uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v); }
+
+FrameLayout checkedLayout(const AviSaveJob& job)
+{
+    if (job.width <= 0 || job.height <= 0)
+        throw Exception(InvalidBitmap);
+    int bits = BitsForDepth(job.depth);
+    if (bits == 0)
+        throw Exception(InvalidPixelFormat);
+    // The stream header keeps the frame rectangle in 16-bit fields.
+    uint64_t bytes = RowBytesFor(job.width, bits) * uint64_t(job.height);
+    uint64_t canvasBytes = RowBytesFor(job.width, 24) * uint64_t(job.height);
+    if (job.width > 0x7FFF || job.height > 0x7FFF || canvasBytes > kMaxFrameBytes || bytes > job.limits.segmentBytes / 4)
+        throw Exception(BitmapInfo);
+    return LayoutFor(job.width, job.height, bits);
+}
+
+const char* audioOpenMessage(WavError error)
+{
+    switch (error) {
+    case WavError::NotWave: return AudioNoHandler;
+    case WavError::BadFormat: return AudioBadFormat;
+    case WavError::TooLarge: return AudioMemory;
+    case WavError::FileRead: return AudioFileRead;
+    case WavError::FileOpen: return AudioFileOpen;
+    case WavError::NoData: return AudioStream;
+    case WavError::UnusableFormat: return AudioEditStream;
+    default: return AudioUnknown;
+    }
+}
+
+// About one second of sound, in whole blocks, and never more than 1 MiB at a time
+// whatever byte rate the file claims.
+uint64_t audioChunkBytes(const WavFormat& f)
+{
+    uint64_t align = f.nBlockAlign;
+    uint64_t second = std::min<uint64_t>(f.nAvgBytesPerSec, uint64_t(1) << 20);
+    return std::max<uint64_t>(second / align * align, align);
+}
+
+// Feeds the sound in chunks of about one second, keeping it one chunk ahead of the
+// pictures, so a player never waits for sound it has to find far away in the file.
+class AudioFeed {
+public:
+    AudioFeed(WavReader& wav, AviMuxer& mux) : m_wav(wav), m_mux(mux), m_total(wav.DataBytes())
+    {
+        m_chunkBytes = audioChunkBytes(wav.Format());
+        m_buffer.resize(static_cast<size_t>(m_chunkBytes));
+    }
+
+    // Before the picture shown at atMs: once the sound written so far ends at or
+    // before that moment, the next chunk goes in.
+    void WriteFor(uint64_t atMs)
+    {
+        unsigned __int128 at = static_cast<unsigned __int128>(atMs) * m_wav.Format().nAvgBytesPerSec;
+        while (m_written < m_total && static_cast<unsigned __int128>(m_written) * 1000 <= at)
+            writeChunk();
+    }
+    void WriteRest()
+    {
+        while (m_written < m_total)
+            writeChunk();
+    }
+
+private:
+    void writeChunk()
+    {
+        size_t n = static_cast<size_t>(std::min(m_chunkBytes, m_total - m_written));
+        if (!m_wav.ReadData(m_buffer.data(), n))
+            throw Exception(AudioFileRead);
+        m_mux.WriteChunk(1, m_buffer.data(), static_cast<uint32_t>(n));
+        m_written += n;
+    }
+
+    WavReader& m_wav;
+    AviMuxer& m_mux;
+    uint64_t m_total;
+    uint64_t m_chunkBytes;
+    uint64_t m_written = 0;
+    std::vector<uint8_t> m_buffer;
+};
+
+std::vector<AviStreamSetup> streamSetups(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+{
+    std::vector<AviStreamSetup> streams(1);
+    AviStreamHeader& video = streams[0].header;
+    std::copy_n("vids", 4, video.fccType);
+    video.dwScale = static_cast<uint32_t>(job.frameTime);
+    video.dwRate = 1000;
+    video.rcRight = static_cast<int16_t>(job.width);
+    video.rcBottom = static_cast<int16_t>(job.height);
+    streams[0].format = FrameFormatBlock(layout);
+    if (wav) {
+        AviStreamSetup audio;
+        std::copy_n("auds", 4, audio.header.fccType);
+        // One tick per block: the length counts blocks, the rate bytes per second.
+        audio.header.dwScale = wav->Format().nBlockAlign;
+        audio.header.dwRate = wav->Format().nAvgBytesPerSec;
+        audio.header.dwSampleSize = wav->Format().nBlockAlign;
+        audio.format = wav->FormatBlock();
+        streams.push_back(std::move(audio));
+    }
+    return streams;
+}
+
+AviMainHeader mainHeader(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+{
+    AviMainHeader h;
+    h.dwMicroSecPerFrame = clampU32(uint64_t(job.frameTime) * 1000);
+    uint64_t videoRate = (uint64_t(layout.imageBytes) + 8) * 1000 / uint64_t(job.frameTime);
+    h.dwMaxBytesPerSec = clampU32(videoRate + (wav ? wav->Format().nAvgBytesPerSec : 0));
+    h.dwFlags = AVIF_HASINDEX | (wav ? AVIF_ISINTERLEAVED : 0);
+    h.dwWidth = static_cast<uint32_t>(job.width);
+    h.dwHeight = static_cast<uint32_t>(job.height);
+    return h;
+}
+
+std::string frameError(unsigned code)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%08X", code);
+    return std::string(AddFrame) + digits;
+}
+
+} // namespace
+
+void SaveAvi(const AviSaveJob& job)
+{
+    if (job.fileName.empty())
+        throw Exception(WorkFile);
+    std::unique_ptr<SaveFile> file;
+    try {
+        file = std::make_unique<SaveFile>(job.fileName);
+    } catch (const std::exception&) {
+        throw Exception(WorkFile);
+    }
+    if (job.frameTime <= 0)
+        throw Exception(VideoStream);
+    FrameLayout layout = checkedLayout(job);
+
+    WavReader wavReader;
+    WavReader* wav = nullptr;
+    if (!job.wavFileName.empty()) {
+        WavError error = wavReader.Open(job.wavFileName);
+        if (error != WavError::None)
+            throw Exception(audioOpenMessage(error));
+        wav = &wavReader;
+    }
+
+    RiffWriter out(file->Stream());
+    uint64_t frames = job.bitmaps.size();
+    uint64_t audioBytes = wav ? wav->DataBytes() : 0;
+    std::unique_ptr<AudioFeed> feed;
+    // Sizes first, so the super indexes get the room they need.
+    uint32_t audioChunk = wav ? static_cast<uint32_t>(audioChunkBytes(wav->Format())) : 0;
+    uint64_t payload = frames * layout.imageBytes + audioBytes;
+    uint64_t chunks = frames + (audioChunk ? audioBytes / audioChunk + 1 : 0);
+    uint32_t entries = AviMuxer::SuperIndexEntriesFor(payload, chunks, std::max(layout.imageBytes, audioChunk), job.limits);
+    AviMuxer mux(out, mainHeader(job, layout, wav), streamSetups(job, layout, wav), entries, job.limits);
+    mux.Begin();
+    out.Sync();
+    if (out.Failed())
+        throw Exception(StreamFormat);
+
+    if (wav)
+        feed = std::make_unique<AudioFeed>(*wav, mux);
+    FrameCanvas canvas(job.width, job.height);
+    std::vector<uint8_t> packed(layout.bits == 24 ? 0 : layout.imageBytes);
+    for (uint64_t i = 0; i < frames; ++i) {
+        if (feed)
+            feed->WriteFor(i * uint64_t(job.frameTime));
+        canvas.Compose(*job.bitmaps[i], job.stretch);
+        const uint8_t* bits = canvas.Bits();
+        if (layout.bits != 24) {
+            PackFrame(canvas.Bits(), layout, packed.data());
+            bits = packed.data();
+        }
+        mux.WriteChunk(0, bits, layout.imageBytes);
+        if (out.Failed())
+            throw Exception(frameError(AVIERR_FILEWRITE));
+    }
+    if (feed)
+        feed->WriteRest();
+    mux.Finish();
+    if (out.Failed())
+        throw Exception(VideoEditStream);
+    try {
+        file->Commit();
+    } catch (const std::exception&) {
+        throw Exception(VideoEditStream);
+    }
+}
