@@ -24,6 +24,10 @@ Result<Movie> readMovieFile(const std::string& path, const Limits& limits = {});
 // the stage rectangle, rate and frame count, without reading tags.
 Result<Header> readHeader(std::span<const std::uint8_t> file, const Limits& limits = {});
 
+// Every tag code used in the file, sprites' tags included, sorted and unique
+// (a quick census for tools and tests; nothing is parsed beyond tag headers).
+Result<std::vector<std::uint16_t>> listTagCodes(std::span<const std::uint8_t> file, const Limits& limits = {});
+
 // Inflates the body behind the 8-byte signature/version/length prefix; the result
 // starts with the stage RECT. Exposed for tests and tools.
 Result<std::vector<std::uint8_t>> decompressBody(std::span<const std::uint8_t> file, const Limits& limits = {});
