@@ -1,0 +1,375 @@
+// Colour reduction of full-colour frames to 8-bit indices.
+//
+// The popularity method counts the image's colours once, front to back. When a
+// 2050th distinct colour turns up, one bit of precision is dropped and the colours
+// counted so far are merged under the coarser masks (in the order they were first
+// met, counts summed) before the scan goes on. That gives exactly the table a fresh
+// recount under the final masks would give, without rescanning the image.
+#include "ColourReduction.h"
+
+#include "BmpHeaders.h"
+#include "Exceptions.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+
+namespace gif {
+namespace {
+
+constexpr int kMaxEntries = 2049;
+constexpr int kPaletteSize = 256;
+constexpr uint8_t kFillerGrey = 128;
+
+// Channel masks; precision is dropped from blue, then red, then green, and so on.
+struct ChannelMasks {
+    uint8_t red = 0xFF;
+    uint8_t green = 0xFF;
+    uint8_t blue = 0xFF;
+
+    uint32_t Word() const { return uint32_t(blue) | (uint32_t(green) << 8) | (uint32_t(red) << 16); }
+    void DropOneBit()
+    {
+        if (red < green)
+            green = uint8_t(green << 1);
+        else if (red > blue)
+            red = uint8_t(red << 1);
+        else
+            blue = uint8_t(blue << 1);
+    }
+};
+
+// Masked colours (blue | green << 8 | red << 16) numbered in the order first met.
+class ColourCounter {
+public:
+    void Reset()
+    {
+        m_slotKey.fill(0);
+        m_count = 0;
+    }
+    int Size() const { return m_count; }
+    uint32_t Key(int entry) const { return m_keys[size_t(entry)]; }
+    uint32_t& Count(int entry) { return m_counts[size_t(entry)]; }
+    uint32_t Count(int entry) const { return m_counts[size_t(entry)]; }
+
+    // The entry of key, a new entry with count 0, or -1 when the table is full.
+    int FindOrAdd(uint32_t key)
+    {
+        uint32_t s = (key * 2654435761u) >> (32 - kSlotBits);
+        for (;;) {
+            uint32_t stored = m_slotKey[s];
+            if (stored == key + 1)
+                return m_slotEntry[s];
+            if (stored == 0)
+                break;
+            s = (s + 1) & (kSlots - 1);
+        }
+        if (m_count == kMaxEntries)
+            return -1;
+        m_slotKey[s] = key + 1;
+        m_slotEntry[s] = uint16_t(m_count);
+        m_keys[size_t(m_count)] = key;
+        m_counts[size_t(m_count)] = 0;
+        return m_count++;
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    static constexpr uint32_t kSlots = 1u << kSlotBits;
+    std::array<uint32_t, kSlots> m_slotKey{};
+    std::array<uint16_t, kSlots> m_slotEntry{};
+    std::array<uint32_t, kMaxEntries> m_keys{};
+    std::array<uint32_t, kMaxEntries> m_counts{};
+    int m_count = 0;
+};
+
+// Where a precision drop happened and how the earlier entries were renumbered.
+struct MergePoint {
+    size_t position;
+    std::vector<uint16_t> remap;
+};
+
+struct Scratch {
+    ColourCounter counters[2];
+    std::vector<uint16_t> entryOfPixel;
+};
+
+Scratch& ThreadScratch()
+{
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+inline uint32_t LoadPixel(const uint8_t* p, bool lastInRow)
+{
+    if (lastInRow)
+        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v & 0xFFFFFF;
+}
+
+class HistogramCount {
+public:
+    HistogramCount(const Raster24& source, Scratch& scratch) : m_source(source), m_scratch(scratch)
+    {
+        m_current = &scratch.counters[0];
+        m_current->Reset();
+        scratch.entryOfPixel.resize(size_t(source.width) * size_t(source.height));
+    }
+
+    void Run()
+    {
+        uint32_t maskWord = m_masks.Word();
+        uint32_t lastKey = 0xFFFFFFFFu;
+        int lastEntry = 0;
+        uint16_t* out = m_scratch.entryOfPixel.data();
+        size_t pos = 0;
+        for (int y = 0; y < m_source.height; ++y) {
+            const uint8_t* row = m_source.bits + m_source.stride * size_t(y);
+            for (int x = 0; x < m_source.width; ++x) {
+                uint32_t key = LoadPixel(row + 3 * x, x + 1 == m_source.width) & maskWord;
+                if (key != lastKey) {
+                    int entry = m_current->FindOrAdd(key);
+                    while (entry < 0) {
+                        DropPrecision(pos);
+                        maskWord = m_masks.Word();
+                        key &= maskWord;
+                        entry = m_current->FindOrAdd(key);
+                    }
+                    lastKey = key;
+                    lastEntry = entry;
+                }
+                ++m_current->Count(lastEntry);
+                out[pos++] = uint16_t(lastEntry);
+            }
+        }
+    }
+
+    const ColourCounter& Counter() const { return *m_current; }
+    const std::vector<MergePoint>& Merges() const { return m_merges; }
+
+private:
+    void DropPrecision(size_t position)
+    {
+        m_masks.DropOneBit();
+        const uint32_t maskWord = m_masks.Word();
+        ColourCounter* next = m_current == &m_scratch.counters[0] ? &m_scratch.counters[1] : &m_scratch.counters[0];
+        next->Reset();
+        MergePoint merge{position, std::vector<uint16_t>(size_t(m_current->Size()))};
+        for (int e = 0; e < m_current->Size(); ++e) {
+            int merged = next->FindOrAdd(m_current->Key(e) & maskWord);
+            next->Count(merged) += m_current->Count(e);
+            merge.remap[size_t(e)] = uint16_t(merged);
+        }
+        m_merges.push_back(std::move(merge));
+        m_current = next;
+    }
+
+    const Raster24& m_source;
+    Scratch& m_scratch;
+    ChannelMasks m_masks;
+    ColourCounter* m_current;
+    std::vector<MergePoint> m_merges;
+};
+
+struct PaletteColour {
+    int green, red, blue, index;
+};
+
+// Nearest palette entry by the sum of squared channel differences, lowest index on
+// equal sums. The palette is sorted by green so the search can stop once the green
+// difference alone exceeds the best sum.
+class NearestPalette {
+public:
+    explicit NearestPalette(const TRGBQuad* table)
+    {
+        for (int i = 0; i < kPaletteSize; ++i)
+            m_sorted[size_t(i)] = {table[i].rgbGreen, table[i].rgbRed, table[i].rgbBlue, i};
+        std::sort(m_sorted.begin(), m_sorted.end(), [](const PaletteColour& a, const PaletteColour& b) {
+            return a.green != b.green ? a.green < b.green : a.index < b.index;
+        });
+    }
+
+    int Find(int red, int green, int blue) const
+    {
+        int best = 196608;  // larger than any sum
+        int bestIndex = 0;
+        auto consider = [&](const PaletteColour& c) {
+            int dg = c.green - green, dr = c.red - red, db = c.blue - blue;
+            int d = db * db + dg * dg + dr * dr;
+            if (d < best || (d == best && c.index < bestIndex)) {
+                best = d;
+                bestIndex = c.index;
+            }
+        };
+        auto start = std::lower_bound(m_sorted.begin(), m_sorted.end(), green,
+                                      [](const PaletteColour& c, int g) { return c.green < g; });
+        for (auto it = start; it != m_sorted.end(); ++it) {
+            int dg = it->green - green;
+            if (dg * dg > best)
+                break;
+            consider(*it);
+        }
+        for (auto it = start; it != m_sorted.begin();) {
+            --it;
+            int dg = it->green - green;
+            if (dg * dg > best)
+                break;
+            consider(*it);
+        }
+        return bestIndex;
+    }
+
+private:
+    std::array<PaletteColour, kPaletteSize> m_sorted;
+};
+
+TRGBQuad QuadOfKey(uint32_t key)
+{
+    return TRGBQuad{uint8_t(key), uint8_t(key >> 8), uint8_t(key >> 16), 0};
+}
+
+// Most frequent first, the colour met first on equal counts; the rest go to their
+// nearest palette colour.
+std::vector<uint8_t> ChoosePalette(const ColourCounter& counter, TRGBQuad* table)
+{
+    const int n = counter.Size();
+    std::vector<int> order(static_cast<size_t>(n));
+    std::iota(order.begin(), order.end(), 0);
+    const int picked = std::min(n, kPaletteSize);
+    std::partial_sort(order.begin(), order.begin() + picked, order.end(), [&](int a, int b) {
+        return counter.Count(a) != counter.Count(b) ? counter.Count(a) > counter.Count(b) : a < b;
+    });
+    std::vector<uint8_t> indexOfEntry(size_t(n), 0);
+    std::vector<bool> isPicked(size_t(n), false);
+    for (int i = 0; i < kPaletteSize; ++i)
+        table[i] = TRGBQuad{kFillerGrey, kFillerGrey, kFillerGrey, 0};
+    for (int i = 0; i < picked; ++i) {
+        int entry = order[size_t(i)];
+        table[i] = QuadOfKey(counter.Key(entry));
+        indexOfEntry[size_t(entry)] = uint8_t(i);
+        isPicked[size_t(entry)] = true;
+    }
+    if (n > picked) {
+        NearestPalette nearest(table);
+        for (int e = 0; e < n; ++e) {
+            if (isPicked[size_t(e)])
+                continue;
+            TRGBQuad c = QuadOfKey(counter.Key(e));
+            indexOfEntry[size_t(e)] = uint8_t(nearest.Find(c.rgbRed, c.rgbGreen, c.rgbBlue));
+        }
+    }
+    return indexOfEntry;
+}
+
+// Writes each pixel's palette index; pixels counted before a precision drop carry
+// entry numbers of that time and go through the later renumberings.
+void WriteIndices(const Raster24& source, const HistogramCount& count, const std::vector<uint8_t>& indexOfEntry,
+                  const std::vector<uint16_t>& entryOfPixel, Indexed8& result)
+{
+    const auto& merges = count.Merges();
+    std::vector<uint8_t> table = indexOfEntry;
+    const size_t total = size_t(source.width) * size_t(source.height);
+    size_t segmentEnd = total;
+    for (size_t m = merges.size() + 1; m-- > 0;) {
+        const size_t segmentStart = m == 0 ? 0 : merges[m - 1].position;
+        const size_t width = size_t(source.width);
+        size_t y = segmentStart / width, x = segmentStart % width;
+        for (size_t pos = segmentStart; pos < segmentEnd;) {
+            uint8_t* out = result.rows + y * result.stride;
+            const size_t runEnd = std::min(segmentEnd, pos + (width - x));
+            for (; pos < runEnd; ++pos, ++x)
+                out[x] = table[entryOfPixel[pos]];
+            x = 0;
+            ++y;
+        }
+        if (m > 0) {
+            const auto& remap = merges[m - 1].remap;
+            std::vector<uint8_t> earlier(remap.size());
+            for (size_t e = 0; e < remap.size(); ++e)
+                earlier[e] = table[remap[e]];
+            table = std::move(earlier);
+        }
+        segmentEnd = segmentStart;
+    }
+}
+
+} // namespace
+
+void ReduceHistogram(const Raster24& source, Indexed8& result)
+{
+    Scratch& scratch = ThreadScratch();
+    HistogramCount count(source, scratch);
+    count.Run();
+    std::vector<uint8_t> indexOfEntry = ChoosePalette(count.Counter(), result.table);
+    WriteIndices(source, count, indexOfEntry, scratch.entryOfPixel, result);
+}
+
+void ReduceGrey(const Raster24& source, Indexed8& result)
+{
+    for (int i = 0; i < kPaletteSize; ++i)
+        result.table[i] = TRGBQuad{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    for (int y = 0; y < source.height; ++y) {
+        const uint8_t* in = source.bits + source.stride * size_t(y);
+        uint8_t* out = result.rows + result.stride * size_t(y);
+        for (int x = 0; x < source.width; ++x) {
+            const uint8_t* p = in + 3 * x;
+            out[x] = uint8_t((p[2] * 77 + p[1] * 150 + p[0] * 29) >> 8);
+        }
+    }
+}
+
+} // namespace gif
+
+namespace {
+
+// The bitmap as a 24-bit bottom-up raster, converting into holder when needed.
+gif::Raster24 WorkingRaster(const TBitmap& bitmap, std::vector<uint8_t>& holder)
+{
+    const int w = bitmap.Width(), h = bitmap.Height();
+    const size_t stride = size_t(TBitmap::RowBytesOf(w, pf24bit));
+    if (bitmap.PixelFormat() == pf24bit)
+        return {bitmap.Bits(), w, h, stride};
+    holder.assign(stride * size_t(h), 0);
+    if (bitmap.BitsPerPixel() == 32) {
+        const size_t inStride = size_t(bitmap.RowBytes());
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* in = bitmap.Bits() + inStride * size_t(y);
+            uint8_t* out = holder.data() + stride * size_t(y);
+            for (int x = 0; x < w; ++x)
+                std::memcpy(out + 3 * x, in + 4 * x, 3);
+        }
+    } else {
+        TBitmap copy(bitmap);
+        copy.SetPixelFormat(pf24bit);
+        std::memcpy(holder.data(), copy.Bits(), std::min(holder.size(), copy.BitsSize()));
+    }
+    return {holder.data(), w, h, stride};
+}
+
+} // namespace
+
+std::unique_ptr<TMemoryStream> ReduceToIndexed(const TBitmap& bitmap, TPixelFormat target, TColorReduction method)
+{
+    if (!bitmap.HandleAllocated())
+        throw EInvalidGraphic(toolkit_messages::InvalidBitmap);
+    std::vector<uint8_t> holder;
+    const gif::Raster24 raster = WorkingRaster(bitmap, holder);
+
+    gif::BmpLayout layout{raster.width, raster.height, 8, 256};
+    std::vector<uint8_t> bytes(layout.FileSize());
+    gif::WriteBmpHeaders(bytes.data(), layout);
+    gif::Indexed8 result;
+    result.rows = bytes.data() + layout.PixelOffset();
+    result.stride = layout.Stride();
+    if (method == rmGrey)
+        gif::ReduceGrey(raster, result);
+    else
+        gif::ReduceHistogram(raster, result);
+    std::memcpy(bytes.data() + gif::BmpLayout::kHeadersSize, result.table, sizeof result.table);
+    auto stream = std::make_unique<TMemoryStream>(std::move(bytes));
+    stream->SetPosition(0);
+    return stream;
+}
