@@ -66,9 +66,12 @@ int TsfPngList::placeFor(const std::string& name) const
     if (name == "gAMA" || name == "pHYs")
         return afterHeader;
     if (name == "PLTE") {
-        // gAMA must come before PLTE in a file, so the palette goes after it.
-        int gamma = indexOf("gAMA");
-        return gamma >= 0 ? gamma + 1 : afterHeader;
+        // gAMA must come before PLTE in a file, so the palette goes after the chunks
+        // that were placed right after the header.
+        int place = afterHeader;
+        while (place < count && (m_items[size_t(place)]->LayerName == "gAMA" || m_items[size_t(place)]->LayerName == "pHYs"))
+            ++place;
+        return place;
     }
     if (name == "tRNS") {
         int palette = indexOf("PLTE");

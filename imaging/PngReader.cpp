@@ -30,7 +30,7 @@ private:
     }
     bool readExact(void* buffer, size_t size)
     {
-        return m_stream.Read(buffer, size) == size || fail("the file ends inside a chunk");
+        return size == 0 || m_stream.Read(buffer, size) == size || fail("the file ends inside a chunk");
     }
     bool readChunkHead();
     bool readBodyAndCrc(std::vector<uint8_t>& body);

@@ -78,7 +78,8 @@ std::vector<uint8_t> MakeChunk(const std::string& type, const std::vector<uint8_
     out.insert(out.end(), type.begin(), type.end());
     out.insert(out.end(), body.begin(), body.end());
     uint32_t crc = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4));
-    crc = uint32_t(crc32(crc, body.data(), uInt(body.size())));
+    if (!body.empty())  // crc32 with a null buffer restarts
+        crc = uint32_t(crc32(crc, body.data(), uInt(body.size())));
     for (int s = 24; s >= 0; s -= 8)
         out.push_back(uint8_t(crc >> s));
     return out;
