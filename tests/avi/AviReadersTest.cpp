@@ -25,6 +25,8 @@ struct ProbeCase {
     const char* pixFmt;
 };
 
+void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.bits << " bits, " << c.frameTime << " ms"; }
+
 std::string caseName(const ::testing::TestParamInfo<ProbeCase>& info)
 {
     return "bits" + std::to_string(info.param.bits) + "_ms" + std::to_string(info.param.frameTime);

@@ -92,6 +92,8 @@ struct DepthCase {
     uint32_t rowBytes;
 };
 
+void PrintTo(const DepthCase& c, std::ostream* os) { *os << c.bits << " bits"; }
+
 class AviHeaderBytes : public ::testing::TestWithParam<DepthCase> {};
 
 } // namespace
@@ -185,7 +187,8 @@ TEST_P(AviHeaderBytes, MatchTheFrameLayout)
 
 INSTANTIATE_TEST_SUITE_P(Depths, AviHeaderBytes,
                          ::testing::Values(DepthCase{pf24bit, 24, 40, 308}, DepthCase{pf8bit, 8, 1064, 104},
-                                           DepthCase{pf4bit, 4, 104, 52}, DepthCase{pf1bit, 1, 48, 16}));
+                                           DepthCase{pf4bit, 4, 104, 52}, DepthCase{pf1bit, 1, 48, 16}),
+                         [](const ::testing::TestParamInfo<DepthCase>& info) { return "bits" + std::to_string(info.param.bits); });
 
 TEST(AviWriter, PacksIndexedPixelsLeftmostInTheHighBits)
 {
