@@ -140,20 +140,6 @@ void TJPEGImage::Assign(const TPersistent* source)
     TGraphic::Assign(source);
 }
 
-void TJPEGImage::AssignTo(TPersistent* dest) const
-{
-    auto* bitmap = dynamic_cast<TBitmap*>(dest);
-    if (!bitmap) {
-        TGraphic::AssignTo(dest);
-        return;
-    }
-    TBitmap* source = const_cast<TJPEGImage*>(this)->Bitmap();
-    if (source)
-        *bitmap = *source;
-    else
-        bitmap->FreeImage();
-}
-
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
 {
     if (TBitmap* bitmap = Bitmap())

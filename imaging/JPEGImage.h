@@ -87,9 +87,6 @@ public:
     // Compresses first when there is no data, then writes the data unchanged.
     void SaveToStream(TStream& stream) override;
 
-protected:
-    void AssignTo(TPersistent* dest) const override;
-
 private:
     void dropBitmap();
     void newData();

@@ -153,30 +153,3 @@ void TsfPngImage::assignBitmap(const TBitmap& source)
     }
     layer->Size = 6;
 }
-
-void TsfPngImage::AssignTo(TPersistent* dest) const
-{
-    auto* bitmap = dynamic_cast<TBitmap*>(dest);
-    if (!bitmap) {
-        TGraphic::AssignTo(dest);
-        return;
-    }
-    const TsfPngLayerIHDR* header = HeaderLayer();
-    if (!header) {
-        bitmap->FreeImage();
-        return;
-    }
-    // Pixels with their opacity: blue, green, red, alpha, as a 32-bit frame holds them.
-    const bool opaque = TransparencyMode() == ptmNone;
-    *bitmap = TBitmap(header->Width, header->Height, pf32bit);
-    for (int y = 0; y < header->Height; ++y) {
-        uint8_t* out = bitmap->ScanLine(y);
-        for (int x = 0; x < header->Width; ++x, out += 4) {
-            const TColor c = Pixels(x, y);
-            out[0] = GetBValue(c);
-            out[1] = GetGValue(c);
-            out[2] = GetRValue(c);
-            out[3] = opaque ? 255 : png_store::Alpha(*this, x, y);
-        }
-    }
-}

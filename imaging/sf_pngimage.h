@@ -281,9 +281,6 @@ public:
     void ClearLayers();
     void SetGamma(uint32_t gammaTimes100000);
 
-protected:
-    void AssignTo(TPersistent* dest) const override;
-
 private:
     void initSized(uint8_t colorType, uint8_t bitDepth, int width, int height);
     void assignPng(const TsfPngImage& source);
