@@ -1,0 +1,129 @@
+#include "CommandLine.h"
+
+#include <charconv>
+#include <functional>
+
+#ifndef TOVRANE_VERSION
+#define TOVRANE_VERSION "2.3"
+#endif
+
+namespace {
+
+CommandLine usageError(std::string message)
+{
+    CommandLine line;
+    line.action = ProgramAction::UsageError;
+    line.error = std::move(message);
+    return line;
+}
+
+bool parsePage(const std::string& text, int& page)
+{
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, page);
+    return ec == std::errc() && ptr == end && page >= 1 && page <= 4;
+}
+
+bool parseWindow(const std::string& text, ScreenshotWindow& window)
+{
+    struct Name {
+        const char* text;
+        ScreenshotWindow window;
+    };
+    static const Name names[] = {
+        {"main", ScreenshotWindow::Main},
+        {"preview", ScreenshotWindow::Preview},
+        {"images", ScreenshotWindow::ImagePreview},
+    };
+    for (const Name& name : names) {
+        if (text == name.text) {
+            window = name.window;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The options of a plain start or a screenshot.
+CommandLine parseOptions(const std::vector<std::string>& args)
+{
+    CommandLine line;
+    bool pageGiven = false, windowGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            line.action = ProgramAction::Help;
+            return line;
+        }
+        if (arg == "--version") {
+            line.action = ProgramAction::Version;
+            return line;
+        }
+        if (arg == "--screenshot") {
+            if (!hasValue || args[i + 1].empty())
+                return usageError("--screenshot needs a file name");
+            line.action = ProgramAction::Screenshot;
+            line.screenshotFile = args[++i];
+        } else if (arg == "--page") {
+            if (!hasValue || !parsePage(args[i + 1], line.page))
+                return usageError("--page needs a page number from 1 to 4");
+            pageGiven = true;
+            ++i;
+        } else if (arg == "--window") {
+            if (!hasValue || !parseWindow(args[i + 1], line.window))
+                return usageError("--window needs main, preview or images");
+            windowGiven = true;
+            ++i;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else {
+            return usageError("unknown command " + arg);
+        }
+    }
+    if ((pageGiven || windowGiven) && line.action != ProgramAction::Screenshot)
+        return usageError("--page and --window go with --screenshot");
+    if (pageGiven && line.window != ScreenshotWindow::Main)
+        return usageError("--page shows a page of the main window");
+    return line;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args)
+{
+    // Subcommands: a first word naming one hands the rest of the line to it.
+    struct Subcommand {
+        const char* name;
+        std::function<CommandLine(const std::vector<std::string>&)> parse;
+    };
+    static const std::vector<Subcommand> subcommands = {};
+    if (!args.empty()) {
+        for (const Subcommand& sub : subcommands) {
+            if (args.front() == sub.name)
+                return sub.parse(std::vector<std::string>(args.begin() + 1, args.end()));
+        }
+    }
+    return parseOptions(args);
+}
+
+std::string UsageText()
+{
+    return "Usage: tovrane [OPTIONS]\n"
+           "Converts Flash movies (SWF, FLV) into animated GIF, AVI and JPG/PNG/BMP series,\n"
+           "and AVI videos into animated GIF.\n"
+           "\n"
+           "Without options the program opens its main window.\n"
+           "\n"
+           "Options:\n"
+           "  --screenshot FILE   render a window offscreen into the PNG file FILE and exit\n"
+           "  --page N            with --screenshot: show page N (1 to 4) of the main window\n"
+           "  --window NAME       with --screenshot: main (default), preview or images\n"
+           "  --version           print the version and exit\n"
+           "  -h, --help          print this help and exit\n";
+}
+
+std::string VersionText()
+{
+    return std::string("Tovrane ") + TOVRANE_VERSION + "\n";
+}

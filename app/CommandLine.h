@@ -1,0 +1,25 @@
+// The program's command line. Options are read before Qt starts, because a
+// screenshot without a display needs the offscreen platform chosen first. Later
+// subcommands ("tovrane convert ...") are words before the options; each gets its
+// row in the table in CommandLine.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class ProgramAction { Windows, Help, Version, Screenshot, UsageError };
+enum class ScreenshotWindow { Main, Preview, ImagePreview };
+
+struct CommandLine {
+    ProgramAction action = ProgramAction::Windows;
+    std::string screenshotFile;
+    int page = 1;  // the main window's page shown in a screenshot, 1 to 4
+    ScreenshotWindow window = ScreenshotWindow::Main;
+    std::string error;  // what was wrong, for UsageError
+};
+
+// args are the arguments after the program name.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+std::string VersionText();
