@@ -87,6 +87,8 @@ struct Movie {
     }
     // Decodes a bitmap character (with this movie's JPEGTables).
     Result<DecodedBitmap> decodeBitmap(std::uint16_t id, const Limits& limits = {}) const;
+
+    friend bool operator==(const Movie&, const Movie&) = default;
 };
 
 } // namespace swf
