@@ -3,6 +3,7 @@
 #include "LittleEndian.h"
 #include "PixelFormats.h"
 
+#include <array>
 #include <cstring>
 
 int BitsForDepth(TPixelFormat depth)
@@ -73,23 +74,27 @@ std::vector<uint8_t> FrameFormatBlock(const FrameLayout& layout)
 
 namespace {
 
-// Remembers the last colour matched: captured frames are mostly runs of one colour.
+// Remembers recent matches in a small direct-mapped table: captured frames reuse few
+// colours, and the search for the nearest entry costs far more than a look-up.
 template <uint8_t (*Nearest)(uint8_t, uint8_t, uint8_t)>
 class CachedMatch {
 public:
+    CachedMatch() { m_keys.fill(0xFFFFFFFFu); }
     uint8_t operator()(const uint8_t* bgr)
     {
         uint32_t key = uint32_t(bgr[0]) | (uint32_t(bgr[1]) << 8) | (uint32_t(bgr[2]) << 16);
-        if (key != m_key) {
-            m_key = key;
-            m_index = Nearest(bgr[2], bgr[1], bgr[0]);
+        uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+        if (m_keys[slot] != key) {
+            m_keys[slot] = key;
+            m_indices[slot] = Nearest(bgr[2], bgr[1], bgr[0]);
         }
-        return m_index;
+        return m_indices[slot];
     }
 
 private:
-    uint32_t m_key = 0xFFFFFFFF;
-    uint8_t m_index = 0;
+    static constexpr int kSlotBits = 12;
+    std::array<uint32_t, 1 << kSlotBits> m_keys;
+    std::array<uint8_t, 1 << kSlotBits> m_indices{};
 };
 
 template <int Bits, typename Match>
@@ -110,7 +115,7 @@ void packRow(const uint8_t* in, int width, Match& match, uint8_t* out)
 template <int Bits, uint8_t (*Nearest)(uint8_t, uint8_t, uint8_t)>
 void packAll(const uint8_t* frame24, const FrameLayout& layout, uint8_t* out)
 {
-    CachedMatch<Nearest> match;
+    static thread_local CachedMatch<Nearest> match;
     uint64_t inRow = RowBytesFor(layout.width, 24);
     for (int y = 0; y < layout.height; ++y) {
         uint8_t* row = out + size_t(y) * layout.rowBytes;
