@@ -16,7 +16,7 @@ constexpr int RowPitch = 34;
 
 int SettingsRows::rowTop() const
 {
-    return FirstRowTop + m_row * RowPitch;
+    return FirstRowTop + m_row * RowPitch + m_offset;
 }
 
 QLabel* SettingsRows::label(const QString& name, const QString& text, const QRect& rect)
@@ -59,21 +59,36 @@ TSpinEdit* SettingsRows::number(const QString& name, const QString& label, const
     return field;
 }
 
-QComboBox* SettingsRows::list(const QString& name, const QString& label, const QStringList& entries, int selected)
+QComboBox* SettingsRows::makeList(const QString& name, const QStringList& entries, int selected, const QRect& rect)
 {
-    this->label(name + QStringLiteral("Label"), label, cell(LabelLeft, LabelWidth));
     auto* box = new QComboBox(&m_box);
     box->setObjectName(name);
     box->addItems(entries);
     box->setCurrentIndex(selected);
-    box->setGeometry(cell(FieldLeft, ListWidth));
+    box->setGeometry(rect);
+    return box;
+}
+
+QComboBox* SettingsRows::list(const QString& name, const QString& label, const QStringList& entries, int selected)
+{
+    this->label(name + QStringLiteral("Label"), label, cell(LabelLeft, LabelWidth));
+    QComboBox* box = makeList(name, entries, selected, cell(FieldLeft, ListWidth));
+    nextRow();
+    return box;
+}
+
+QComboBox* SettingsRows::wideList(const QString& name, const QString& label, const QStringList& entries, int selected)
+{
+    this->label(name + QStringLiteral("Label"), label, cell(LabelLeft, WideWidth));
+    belowLabel();
+    QComboBox* box = makeList(name, entries, selected, cell(LabelLeft, WideWidth));
     nextRow();
     return box;
 }
 
 QCheckBox* SettingsRows::check(const QString& name, const QString& caption, bool checked)
 {
-    QCheckBox* box = checkAt(name, caption, checked, cell(LabelLeft, FieldLeft + ListWidth - LabelLeft));
+    QCheckBox* box = checkAt(name, caption, checked, cell(LabelLeft, WideWidth));
     nextRow();
     return box;
 }
@@ -91,11 +106,11 @@ TColorBox* SettingsRows::colour(const QString& name, const QString& label, TColo
 
 FileField* SettingsRows::file(const QString& name, const QString& label, const QString& filter)
 {
-    this->label(name + QStringLiteral("Label"), label, cell(LabelLeft, FieldLeft + ListWidth - LabelLeft));
-    nextRow();
+    this->label(name + QStringLiteral("Label"), label, cell(LabelLeft, WideWidth));
+    belowLabel();
     auto* field = new FileField(filter, &m_box);
     field->setObjectName(name);
-    field->setGeometry(cell(LabelLeft, FieldLeft + ListWidth - LabelLeft));
+    field->setGeometry(cell(LabelLeft, WideWidth));
     nextRow();
     return field;
 }

@@ -32,6 +32,8 @@ public:
 
     TSpinEdit* number(const QString& name, const QString& label, const QString& unit, const NumberDesign& design);
     QComboBox* list(const QString& name, const QString& label, const QStringList& entries, int selected);
+    // The label on one row and the list under it across the box, for long entries.
+    QComboBox* wideList(const QString& name, const QString& label, const QStringList& entries, int selected);
     QCheckBox* check(const QString& name, const QString& caption, bool checked);
     TColorBox* colour(const QString& name, const QString& label, TColor selected);
     // The label on one row and the field under it across the box.
@@ -51,9 +53,17 @@ public:
     static constexpr int UnitLeft = 146, UnitWidth = 44;
     static constexpr int RowHeight = 22;
 
+    static constexpr int WideWidth = FieldLeft + ListWidth - LabelLeft;
+
 private:
+    QComboBox* makeList(const QString& name, const QStringList& entries, int selected, const QRect& rect);
     QRect cell(int left, int width) const { return QRect(left, rowTop(), width, RowHeight); }
+
+    // A label above its control takes less than a whole row.
+    void belowLabel() { m_offset -= LabelAboveGap; ++m_row; }
+    static constexpr int LabelAboveGap = 8;
 
     QGroupBox& m_box;
     int m_row = 0;
+    int m_offset = 0;
 };

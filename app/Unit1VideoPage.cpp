@@ -43,7 +43,8 @@ void TForm1::buildVideoSettings(QGroupBox& box)
     SettingsRows rows(box);
     DelayEdit = rows.number(QStringLiteral("DelayEdit"), QStringLiteral("畫幀延遲"), QStringLiteral("毫秒"),
                             {150, 0, 0, 1});
-    DepthBox = rows.list(QStringLiteral("DepthBox"), QStringLiteral("彩色深度:"),
+    // Its entries name the colour counts too: the list gets the box's width.
+    DepthBox = rows.wideList(QStringLiteral("DepthBox"), QStringLiteral("彩色深度:"),
                          {QStringLiteral("8 bit(位)(256 色)"), QStringLiteral("4 bit(位)(16 色)"),
                           QStringLiteral("黑色/白色"), QStringLiteral("灰階"), QStringLiteral("如源檔案")},
                          4);

@@ -43,6 +43,7 @@ TForm2::TForm2(QWidget* owner) : QDialog(owner, PreviewWindowFlags())
 
     BottomBar = new QWidget(this);
     BottomBar->setObjectName(QStringLiteral("BottomBar"));
+    BottomBar->setAttribute(Qt::WA_StyledBackground);
     BottomBar->resize(w, BarHeight);
     client.add(*BottomBar, QRect(0, h - BarHeight, w, BarHeight), akLeft | akRight | akBottom);
 

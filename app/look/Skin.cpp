@@ -76,6 +76,8 @@ QTabBar::tab:selected { background: #e9eef4; color: #123a66; }
 QTabBar::tab:!selected { margin-top: 2px; }
 QTabBar::tab:hover:!selected { background: #e4f0fb; }
 
+QWidget#BottomBar { background: #dde5ee; border-top: 1px solid #a6b5c6; }
+
 QCheckBox { spacing: 4px; }
 QCheckBox:disabled, QLabel:disabled { color: #8d98a5; }
 QLabel { background: transparent; }
