@@ -345,8 +345,11 @@ bool LzwDecode(const uint8_t* coded, size_t size, const RasterShape& shape, int 
             codeSize = minSize + 1;
             limit = 1 << codeSize;
             nextFree = firstFree;
-            if (!reader.Read(codeSize, code))
-                return false;
+            // Consecutive clear codes are legal and add nothing.
+            do {
+                if (!reader.Read(codeSize, code))
+                    return false;
+            } while (code == clear);
             // A clear followed by the end code is an image without pixels.
             if (code == end)
                 break;

@@ -123,16 +123,7 @@ GiflibImage DecodeWithGiflib(const std::vector<uint8_t>& bytes)
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : file->SColorMap;
         const size_t n = size_t(frame.width) * size_t(frame.height);
         frame.indices.assign(image.RasterBits, image.RasterBits + n);
-        // giflib hands interlaced rasters back in file order; put rows in picture order.
-        if (frame.interlace) {
-            std::vector<uint8_t> ordered(n);
-            int row = 0;
-            static const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = starts[pass]; y < frame.height; y += steps[pass], ++row)
-                    std::memcpy(&ordered[size_t(y) * size_t(frame.width)], &frame.indices[size_t(row) * size_t(frame.width)], size_t(frame.width));
-            frame.indices = ordered;
-        }
+        // DGifSlurp has already put interlaced rows in picture order.
         for (uint8_t index : frame.indices)
             frame.pixels.push_back(map && index < map->ColorCount ? ColourOf(map->Colors[index]) : clNone);
         GraphicsControlBlock gcb;
@@ -151,7 +142,7 @@ GiflibImage DecodeWithGiflib(const std::vector<uint8_t>& bytes)
         for (int e = 0; e + 1 < image.ExtensionBlockCount; ++e) {
             const ExtensionBlock& app = image.ExtensionBlocks[e];
             if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
-                std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0) {
+                (std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 || std::memcmp(app.Bytes, "ANIMEXTS1.0", 11) == 0)) {
                 const ExtensionBlock& sub = image.ExtensionBlocks[e + 1];
                 if (sub.ByteCount >= 3 && sub.Bytes[0] == 1)
                     result.loopCount = sub.Bytes[1] | (sub.Bytes[2] << 8);
