@@ -2,6 +2,7 @@
 
 #include <QPainterPathStroker>
 
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 
@@ -146,8 +147,22 @@ private:
         Pt subpathStart, at;
         bool open = false;
         auto finishSubpath = [&] {
-            if (open && at == subpathStart && !noClose)
+            if (!open || !(at == subpathStart))
+                return;
+            if (!noClose) {
                 path.closeSubpath();
+                return;
+            }
+            // Qt's stroker joins any subpath that ends on its start; a thousandth of a
+            // twip short of it keeps the two ends capped as NoClose asks.
+            const int last = path.elementCount() - 1;
+            const QPainterPath::Element before = path.elementAt(last - 1);
+            const QPainterPath::Element end = path.elementAt(last);
+            const QPointF back = QPointF(before.x - end.x, before.y - end.y);
+            const double length = std::hypot(back.x(), back.y());
+            if (length > 0)
+                path.setElementPositionAt(last, end.x + back.x() / length * 1e-3,
+                                          end.y + back.y() / length * 1e-3);
         };
         for (const Edge& e : edges) {
             if (!open || !(e.from == at)) {

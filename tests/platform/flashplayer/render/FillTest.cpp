@@ -1,0 +1,143 @@
+// Gradient fills: the gradient square under its matrix, endpoints, spread modes,
+// radial and focal gradients against QPainter references.
+#include "RenderFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QLinearGradient>
+#include <QPainter>
+
+using namespace rendertest;
+
+namespace {
+
+// A linear gradient whose square (-16384..16384) is mapped onto x 10..90 pixels.
+swf::FillStyle linearFill(swf::SpreadMode spread, std::vector<swf::GradientRecord> records,
+                          double fromX = 10, double toX = 90)
+{
+    swf::FillStyle f;
+    f.kind = swf::FillKind::LinearGradient;
+    const double scale = px(toX - fromX) / 32768.0;
+    f.matrix.a = scale;
+    f.matrix.d = scale;
+    f.matrix.tx = px((fromX + toX) / 2);
+    f.matrix.ty = px(10);
+    f.gradient.spread = spread;
+    f.gradient.records = std::move(records);
+    return f;
+}
+
+const std::vector<swf::GradientRecord> kRedToBlue{{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+
+Canvas drawGradient(const swf::FillStyle& fill, int width = 100)
+{
+    auto renderer = makeRenderer();
+    Canvas canvas(width, 20);
+    drawOnce(*renderer, canvas, shapeWith({fill}, rectRecords(0, 0, width, 20, 0, 1)));
+    return canvas;
+}
+
+TEST(LinearGradient, EndpointsAndPadding)
+{
+    const Canvas c = drawGradient(linearFill(swf::SpreadMode::Pad, kRedToBlue));
+    // Padded beyond both ends.
+    EXPECT_EQ(c.at(0, 10), 0xffff0000u);
+    EXPECT_EQ(c.at(5, 10), 0xffff0000u);
+    EXPECT_EQ(c.at(95, 10), 0xff0000ffu);
+    EXPECT_EQ(c.at(99, 10), 0xff0000ffu);
+    // Near the ends, almost the end colours; the middle, half of each.
+    EXPECT_GE(qRed(c.at(10, 10)), 245);
+    EXPECT_GE(qBlue(c.at(89, 10)), 245);
+    EXPECT_NEAR(qRed(c.at(50, 10)), 128, 6);
+    EXPECT_NEAR(qBlue(c.at(50, 10)), 128, 6);
+}
+
+TEST(LinearGradient, MatchesQPainterForEverySpread)
+{
+    struct Case {
+        swf::SpreadMode mode;
+        QGradient::Spread qt;
+    };
+    for (const Case& k : {Case{swf::SpreadMode::Pad, QGradient::PadSpread},
+                          Case{swf::SpreadMode::Reflect, QGradient::ReflectSpread},
+                          Case{swf::SpreadMode::Repeat, QGradient::RepeatSpread}}) {
+        const Canvas c = drawGradient(linearFill(k.mode, kRedToBlue, 30, 50));
+        QImage reference(100, 20, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&reference);
+        QLinearGradient g(30, 0, 50, 0);
+        g.setColorAt(0, Qt::red);
+        g.setColorAt(1, Qt::blue);
+        g.setSpread(k.qt);
+        p.fillRect(reference.rect(), g);
+        p.end();
+        const Difference d = compare(c.image, reference, 8);
+        EXPECT_EQ(d.pixelsOver, 0) << "spread " << int(k.mode) << " largest " << d.largest;
+    }
+}
+
+TEST(LinearGradient, ReflectAndRepeatDifferBeyondTheSquare)
+{
+    const Canvas reflect = drawGradient(linearFill(swf::SpreadMode::Reflect, kRedToBlue, 30, 50));
+    const Canvas repeat = drawGradient(linearFill(swf::SpreadMode::Repeat, kRedToBlue, 30, 50));
+    // Just past the blue end: reflect comes back from blue, repeat starts again at red.
+    EXPECT_GE(qBlue(reflect.at(51, 10)), 230);
+    EXPECT_GE(qRed(repeat.at(51, 10)), 230);
+}
+
+TEST(LinearGradient, LinearRgbInterpolationIsLighterInTheMiddle)
+{
+    std::vector<swf::GradientRecord> blackToWhite{{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}};
+    swf::FillStyle normal = linearFill(swf::SpreadMode::Pad, blackToWhite);
+    swf::FillStyle linear = normal;
+    linear.gradient.interpolation = swf::InterpolationMode::LinearRgb;
+    const int mid = qRed(drawGradient(normal).at(50, 10));
+    const int midLinear = qRed(drawGradient(linear).at(50, 10));
+    EXPECT_NEAR(mid, 128, 6);
+    // Half the light is sRGB 188.
+    EXPECT_NEAR(midLinear, 188, 8);
+}
+
+TEST(RadialGradient, CentreAndRimAndFocus)
+{
+    swf::FillStyle f;
+    f.kind = swf::FillKind::RadialGradient;
+    // Radius 40 px around (50, 50).
+    f.matrix.a = f.matrix.d = px(40) / 16384.0;
+    f.matrix.tx = f.matrix.ty = px(50);
+    f.gradient.records = {{0, {255, 255, 255, 255}}, {255, {0, 0, 0, 255}}};
+    auto draw = [](const swf::FillStyle& fill) {
+        auto renderer = makeRenderer();
+        Canvas canvas(100, 100);
+        drawOnce(*renderer, canvas, shapeWith({fill}, rectRecords(0, 0, 100, 100, 0, 1)));
+        return canvas;
+    };
+    const Canvas radial = draw(f);
+    EXPECT_GE(qRed(radial.at(50, 50)), 250);
+    EXPECT_EQ(radial.at(95, 50), 0xff000000u);
+    EXPECT_NEAR(qRed(radial.at(70, 50)), 128, 8);
+    // Symmetric around the centre.
+    EXPECT_NEAR(qRed(radial.at(29, 50)), qRed(radial.at(70, 50)), 3);
+
+    swf::FillStyle focal = f;
+    focal.kind = swf::FillKind::FocalGradient;
+    focal.gradient.focalPoint = 0.5;
+    const Canvas focused = draw(focal);
+    // The bright spot moves towards +x: right of centre is lighter than left of it.
+    EXPECT_GT(qRed(focused.at(70, 50)), qRed(focused.at(30, 50)) + 20);
+    EXPECT_GE(qRed(focused.at(70, 50)), 240);
+}
+
+TEST(GradientStops, FifteenStopsAndSingleStop)
+{
+    std::vector<swf::GradientRecord> stops;
+    for (int i = 0; i < 15; ++i)
+        stops.push_back({std::uint8_t(i * 255 / 14), {std::uint8_t(i % 2 ? 255 : 0), 0, 0, 255}});
+    const Canvas many = drawGradient(linearFill(swf::SpreadMode::Pad, stops, 0, 140), 140);
+    // Stop 1 (red) sits at ratio 18, i.e. x = 140 * 18 / 255 ~ 9.9.
+    EXPECT_GE(qRed(many.at(10, 10)), 200);
+    EXPECT_LE(qRed(many.at(20, 10)), 40);
+    const Canvas single = drawGradient(linearFill(swf::SpreadMode::Pad, {{128, {0, 255, 0, 255}}}));
+    EXPECT_EQ(single.at(3, 3), 0xff00ff00u);
+}
+
+}  // namespace
