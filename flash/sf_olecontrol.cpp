@@ -257,3 +257,10 @@ HRESULT TsfOleControl::ParseDisplayName(IBindCtx*, IMoniker*, LPOLESTR, ULONG*, 
     return notImplemented(ppmkOut);
 }
 HRESULT TsfOleControl::ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker** ppmkOut) { return notImplemented(ppmkOut); }
+
+void TsfOleControl::SetFlashList(TsfFlashList* list)
+{
+    m_flashList = list;
+    if (!list)
+        m_flashIndex = -1;
+}
