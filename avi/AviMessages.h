@@ -26,6 +26,6 @@ inline constexpr const char* AudioStream = "Unable to get audio stream";
 inline constexpr const char* AudioEditStream = "Failed to create editable AVI audio stream";
 inline constexpr const char* WavExtension = "WavFileName must name a file with the .wav extension";
 
-// The AVIFile error code of a failed file write, as frame failures report it.
+// The code frame failures report when the disk refuses the data (AVIERR_FILEWRITE).
 inline constexpr unsigned AVIERR_FILEWRITE = 0x8004406E;
 } // namespace avi_messages

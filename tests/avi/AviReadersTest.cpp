@@ -157,6 +157,40 @@ TEST(AviComposition, IndexedBitmapsKeepTheirColours)
     }
 }
 
+TEST(AviComposition, BitmapsOfEveryStoredFormatAreRead)
+{
+    ScratchDir dir;
+    for (TPixelFormat format : {pf15bit, pf16bit, pf32bit, pf8bit, pf4bit, pf1bit}) {
+        SCOPED_TRACE(int(format));
+        auto bitmap = PatternBitmap(80, 60, 6, format);
+        TAviWriter writer;
+        writer.SetDepth(pf24bit);
+        writer.SetFileName(dir.File("formats.avi"));
+        writer.Bitmaps().Add(bitmap.get());
+        writer.WriteAvi();
+        expectFrames(dir.File("formats.avi"), {ExpectedFrame(*bitmap, 102, 76, true, 24)});
+    }
+}
+
+TEST(AviComposition, AnEmptyBitmapRepeatsThePreviousFrame)
+{
+    ScratchDir dir;
+    auto a = PatternBitmap(102, 76, 1), b = PatternBitmap(102, 76, 2);
+    TBitmap empty;
+    for (bool stretch : {true, false}) {
+        SCOPED_TRACE(stretch);
+        TAviWriter writer;
+        writer.SetDepth(pf24bit);
+        writer.SetStretch(stretch);
+        writer.SetFileName(dir.File("empty.avi"));
+        for (TBitmap* bitmap : {&empty, a.get(), &empty, b.get()})
+            writer.Bitmaps().Add(bitmap);
+        writer.WriteAvi();
+        std::vector<uint8_t> black(102 * 76 * 3, 0), frameA = ExpectedFrame(*a, 102, 76, true, 24);
+        expectFrames(dir.File("empty.avi"), {black, frameA, frameA, ExpectedFrame(*b, 102, 76, true, 24)});
+    }
+}
+
 TEST(AviSound, TwoStreamsPlayTheSoundToItsEnd)
 {
     ScratchDir dir;
@@ -197,7 +231,10 @@ TEST(AviSound, TwoStreamsPlayTheSoundToItsEnd)
     std::string order;
     for (const RiffNode& chunk : top.at(0).Find("movi")->children)
         order += chunk.id == "01wb" ? 'A' : 'v';
-    EXPECT_EQ(order, "A" + std::string(10, 'v') + "A" + std::string(10, 'v') + "A" + std::string(20, 'v'));
+    std::string expected1s;
+    for (int second : {0, 1, 2})
+        expected1s.append("A").append(second < 2 ? 10 : 20, 'v');
+    EXPECT_EQ(order, expected1s);
 }
 
 TEST(AviSound, OtherFormatBlocksAreKeptAsTheyAre)
@@ -279,6 +316,29 @@ void writeAndCheckOpenDml(const ScratchDir& dir, uint64_t segmentBytes, int fram
     EXPECT_EQ(inUse[0], top.size());
     EXPECT_GE(inUse[1], 1u);
     EXPECT_LE(inUse[1], top.size());
+    // Following the indexes by hand: super index -> 'ix00' -> every '00db' chunk, in order.
+    auto super = ChunkBody(file, *strls[0]->Find("indx"));
+    EXPECT_EQ(std::string(super.begin() + 8, super.begin() + 12), "00db");
+    uint32_t framesIndexed = 0;
+    for (uint32_t e = 0; e < inUse[0]; ++e) {
+        uint64_t ixOffset = U32At(super, 24 + 16 * e) | uint64_t(U32At(super, 28 + 16 * e)) << 32;
+        auto ix = BytesAt(file, ixOffset, U32At(super, 32 + 16 * e));
+        ASSERT_EQ(std::string(ix.begin(), ix.begin() + 4), "ix00");
+        EXPECT_EQ(U16At(ix, 8), 2u);   // wLongsPerEntry
+        EXPECT_EQ(ix[11], 1u);         // AVI_INDEX_OF_CHUNKS
+        uint32_t entries = U32At(ix, 12);
+        EXPECT_EQ(U32At(super, 36 + 16 * e), entries);  // dwDuration: frames of the segment
+        uint64_t base = U32At(ix, 20) | uint64_t(U32At(ix, 24)) << 32;
+        EXPECT_EQ(base, top[e].offset);
+        for (uint32_t k = 0; k < entries; ++k) {
+            uint32_t offset = U32At(ix, 32 + 8 * k), size = U32At(ix, 36 + 8 * k);
+            EXPECT_EQ(size, 64u * 64 * 3);  // bit 31 clear: a key frame
+            auto header = BytesAt(file, base + offset - 8, 8);
+            EXPECT_EQ(std::string(header.begin(), header.begin() + 4), "00db");
+            ++framesIndexed;
+        }
+    }
+    EXPECT_EQ(framesIndexed, uint32_t(frames));
     const RiffNode* odml = hdrl->Find("odml");
     ASSERT_TRUE(odml);
     EXPECT_EQ(U32At(ChunkBody(file, *odml->Find("dmlh")), 0), uint32_t(frames));

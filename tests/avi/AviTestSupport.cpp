@@ -214,14 +214,17 @@ std::vector<RiffNode> ReadRiffTree(const std::string& file)
     return top;
 }
 
-std::vector<uint8_t> ChunkBody(const std::string& file, const RiffNode& node)
+std::vector<uint8_t> BytesAt(const std::string& file, uint64_t offset, size_t count)
 {
     std::ifstream in(file, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(node.offset + 8));
-    std::vector<uint8_t> body(node.size);
-    in.read(reinterpret_cast<char*>(body.data()), node.size);
-    return body;
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::vector<uint8_t> bytes(count);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
 }
+
+std::vector<uint8_t> ChunkBody(const std::string& file, const RiffNode& node) { return BytesAt(file, node.offset + 8, node.size); }
 
 uint32_t U32At(const std::vector<uint8_t>& b, size_t at)
 {

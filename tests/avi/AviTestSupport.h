@@ -59,6 +59,8 @@ struct RiffNode {
 };
 // The top-level chunks of a file (RIFF 'AVI ', RIFF 'AVIX', ...).
 std::vector<RiffNode> ReadRiffTree(const std::string& file);
+// count bytes of a file from offset.
+std::vector<uint8_t> BytesAt(const std::string& file, uint64_t offset, size_t count);
 // size bytes of a chunk's body.
 std::vector<uint8_t> ChunkBody(const std::string& file, const RiffNode& node);
 
