@@ -6,6 +6,7 @@ cd "$(dirname "$0")"
 ./scripts/deps.sh
 
 BUILD=build/release
+export CCACHE_BASEDIR="$PWD"
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTOVRANE_TESTS=OFF >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target tovrane
 

@@ -6,6 +6,9 @@ cd "$(dirname "$0")"
 ./scripts/deps.sh
 
 BUILD=build/test
+# Compiler cache entries are keyed by paths relative to the checkout, so a fresh clone
+# elsewhere reuses them.
+export CCACHE_BASEDIR="$PWD"
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DTOVRANE_SANITIZE=ON -DTOVRANE_TESTS=ON >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"
 
