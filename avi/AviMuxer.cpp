@@ -38,6 +38,8 @@ AviMuxer::AviMuxer(RiffWriter& out, const AviMainHeader& main, std::vector<AviSt
                    uint32_t superIndexEntries, AviMuxLimits limits)
     : m_out(out), m_main(main), m_superIndexEntries(std::max<uint32_t>(superIndexEntries, 1)), m_limits(limits)
 {
+    // Standard index offsets count from the segment start in 32 bits.
+    m_limits.segmentBytes = std::min<uint64_t>(m_limits.segmentBytes, 0xFFF00000u);
     for (size_t i = 0; i < streams.size(); ++i) {
         StreamState s;
         s.setup = std::move(streams[i]);

@@ -187,10 +187,9 @@ void SaveAvi(const AviSaveJob& job)
     for (uint64_t i = 0; i < frames; ++i) {
         if (feed)
             feed->WriteFor(i * uint64_t(job.frameTime));
-        canvas.Compose(*job.bitmaps[i], job.stretch);
-        const uint8_t* bits = canvas.Bits();
+        const uint8_t* bits = canvas.Compose(*job.bitmaps[i], job.stretch);
         if (layout.bits != 24) {
-            PackFrame(canvas.Bits(), layout, packed.data());
+            PackFrame(bits, layout, packed.data());
             bits = packed.data();
         }
         mux.WriteChunk(0, bits, layout.imageBytes);

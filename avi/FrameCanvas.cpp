@@ -9,7 +9,7 @@
 
 FrameCanvas::FrameCanvas(int width, int height)
     : m_width(width), m_height(height), m_rowBytes(static_cast<uint32_t>(RowBytesFor(width, 24))),
-      m_bits(size_t(m_rowBytes) * size_t(height), 0)
+      m_bits(size_t(m_rowBytes) * size_t(height), 0), m_last(m_bits.data())
 {
 }
 
@@ -27,14 +27,23 @@ const uint8_t* FrameCanvas::sourceRow(const TBitmap& bitmap, int y)
     return m_source.data();
 }
 
-void FrameCanvas::Compose(const TBitmap& bitmap, bool stretchIt)
+const uint8_t* FrameCanvas::Compose(const TBitmap& bitmap, bool stretchIt)
 {
+    // Nothing to draw: the frame shows what the previous one showed.
     if (bitmap.Empty())
-        return;
+        return m_last;
+    if (bitmap.PixelFormat() == pf24bit && bitmap.Width() == m_width && bitmap.Height() == m_height) {
+        // Same size, same layout (bottom-up rows padded to 4 bytes): no copy needed.
+        m_last = bitmap.Bits();
+        return m_last;
+    }
+    // Both ways of drawing cover the whole canvas.
     if (stretchIt)
         stretch(bitmap);
     else
         unscaled(bitmap);
+    m_last = m_bits.data();
+    return m_last;
 }
 
 void FrameCanvas::stretch(const TBitmap& bitmap)

@@ -1,6 +1,6 @@
 // The frame canvas: one 24-bit picture of the output size (rows bottom-up, padded
 // like a DIB) onto which each bitmap is composed before it is stored. It lives for a
-// whole write, so an empty bitmap leaves the previous frame in place.
+// whole write, so an empty bitmap repeats the previous frame.
 #pragma once
 
 #include <cstddef>
@@ -16,10 +16,9 @@ public:
     // Stretch: nearest-pixel scaling to the canvas size (columns and rows dropped or
     // repeated, never averaged). Otherwise the canvas takes the colour of the
     // bitmap's top-left pixel and the bitmap is drawn unscaled at (0, 0).
-    void Compose(const TBitmap& bitmap, bool stretch);
-
-    const uint8_t* Bits() const { return m_bits.data(); }
-    uint32_t RowBytes() const { return m_rowBytes; }
+    // Returns the frame's 24-bit rows: the canvas, or the bitmap's own store when it
+    // already is exactly the frame (it stays valid while the bitmap is unchanged).
+    const uint8_t* Compose(const TBitmap& bitmap, bool stretch);
 
 private:
     uint8_t* row(int y) { return m_bits.data() + size_t(m_height - 1 - y) * m_rowBytes; }
@@ -32,6 +31,7 @@ private:
     int m_height;
     uint32_t m_rowBytes;
     std::vector<uint8_t> m_bits;
+    const uint8_t* m_last;
     std::vector<uint8_t> m_quads;
     std::vector<uint8_t> m_source;
     std::vector<int> m_columns;

@@ -40,7 +40,8 @@ WavError WavReader::Open(const std::string& path, const WavLimits& limits)
         ::close(m_fd);
         m_fd = -1;
     }
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe given as a sound file fails instead of hanging.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_fd < 0)
         return openErrorFor(errno);
     struct stat st {};

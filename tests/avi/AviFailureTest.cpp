@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace avi_test;
 
@@ -135,6 +136,12 @@ const FailureCase kCases[] = {
      [](Fixture& f) {
          std::filesystem::create_directory(f.dir.File("folder.wav"));
          f.writer.SetWavFileName(f.dir.File("folder.wav"));
+     },
+     "A disk error occurred while reading the audio file."},
+    {"SoundIsAPipe",
+     [](Fixture& f) {
+         ASSERT_EQ(mkfifo(f.dir.File("pipe.wav").c_str(), 0600), 0);
+         f.writer.SetWavFileName(f.dir.File("pipe.wav"));
      },
      "A disk error occurred while reading the audio file."},
     {"SoundPathThroughAFile",
