@@ -83,23 +83,34 @@ public:
     uint8_t operator()(const uint8_t* bgr)
     {
         uint32_t key = uint32_t(bgr[0]) | (uint32_t(bgr[1]) << 8) | (uint32_t(bgr[2]) << 16);
+        if (key == m_lastKey)
+            return m_lastIndex;
         uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
         if (m_keys[slot] != key) {
             m_keys[slot] = key;
             m_indices[slot] = Nearest(bgr[2], bgr[1], bgr[0]);
         }
-        return m_indices[slot];
+        m_lastKey = key;
+        m_lastIndex = m_indices[slot];
+        return m_lastIndex;
     }
 
 private:
     static constexpr int kSlotBits = 12;
     std::array<uint32_t, 1 << kSlotBits> m_keys;
     std::array<uint8_t, 1 << kSlotBits> m_indices{};
+    uint32_t m_lastKey = 0xFFFFFFFFu;
+    uint8_t m_lastIndex = 0;
 };
 
 template <int Bits, typename Match>
 void packRow(const uint8_t* in, int width, Match& match, uint8_t* out)
 {
+    if constexpr (Bits == 8) {
+        for (int x = 0; x < width; ++x)
+            out[x] = match(in + 3 * x);
+        return;
+    }
     constexpr int perByte = 8 / Bits;
     for (int x = 0; x < width; x += perByte) {
         uint8_t byte = 0;
