@@ -21,7 +21,6 @@ TForm1::TForm1(QWidget* parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setDocumentMode(false);
     auto* client = new QVBoxLayout(this);
     client->setContentsMargins(0, 0, 0, 0);
     client->addWidget(PageControl1);
