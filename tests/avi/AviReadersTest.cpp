@@ -237,6 +237,25 @@ TEST(AviSound, TwoStreamsPlayTheSoundToItsEnd)
     EXPECT_EQ(order, expected1s);
 }
 
+TEST(AviSound, SoundLongerThanThePicturesIsKeptWhole)
+{
+    ScratchDir dir;
+    std::vector<uint8_t> sound = pcmRamp(11025 * 7 / 2, 1);  // 3.5 s
+    WriteWavFile(dir.File("long.wav"), PcmFormatBlock(1, 11025, 16), sound.data(), sound.size());
+    auto bitmap = PatternBitmap(32, 24, 5);
+    TAviWriter writer;
+    writer.SetDepth(pf4bit);
+    writer.SetFrameTime(250);
+    writer.SetFileName(dir.File("long.avi"));
+    writer.SetWavFileName(dir.File("long.wav"));
+    for (int i = 0; i < 4; ++i)  // 1 s of pictures
+        writer.Bitmaps().Add(bitmap.get());
+    writer.WriteAvi();
+    EXPECT_EQ(ProbeStream(dir.File("long.avi"), 0)["duration"], "1.000000");
+    EXPECT_NEAR(audioEnd(dir.File("long.avi")), (11025.0 * 7 / 2 - 0.5) / 11025, 2e-6);
+    EXPECT_EQ(DecodeAudioS16(dir.File("long.avi")), sound);
+}
+
 TEST(AviSound, OtherFormatBlocksAreKeptAsTheyAre)
 {
     ScratchDir dir;
