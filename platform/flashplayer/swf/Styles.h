@@ -73,6 +73,8 @@ struct LineStyle {
     bool pixelHinting = false;
     bool noClose = false;     // open paths whose ends meet are not joined
     std::optional<FillStyle> fill; // LINESTYLE2 HasFillFlag: stroke painted with a fill
+
+    static LineStyle solid(std::uint16_t widthTwips, Rgba c) { LineStyle l; l.width = widthTwips; l.color = c; return l; }
     friend bool operator==(const LineStyle&, const LineStyle&) = default;
 };
 
