@@ -46,6 +46,8 @@ struct TsfPngReadLimits {
     uint32_t MaxChunks = 4096;
     // Inflated size of one zTXt text.
     uint32_t MaxTextBytes = 1u * 1024 * 1024;
+    // Off only for fuzzing, so that mutated bytes reach the decoders behind the CRC.
+    bool VerifyCrc = true;
 };
 
 // One chunk. The base class stands for any chunk type we do not interpret and keeps

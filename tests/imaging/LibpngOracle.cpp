@@ -83,6 +83,34 @@ RawPng ReadWithLibpng(const std::string& path)
     return out;
 }
 
+namespace {
+
+void appendBytes(png_structp png, png_bytep data, png_size_t size)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+
+void encode(png_structp png, png_infop info, const RawPng& image, bool likeOurs);
+
+} // namespace
+
+std::vector<uint8_t> EncodeWithLibpngLikeOurs(const RawPng& image)
+{
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+    png_infop info = png_create_info_struct(png);
+    try {
+        png_set_write_fn(png, &out, appendBytes, nullptr);
+        encode(png, info, image, true);
+    } catch (...) {
+        png_destroy_write_struct(&png, &info);
+        throw;
+    }
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 void WriteWithLibpng(const std::string& path, const RawPng& image)
 {
     File file{fopen(path.c_str(), "wb")};
@@ -92,6 +120,19 @@ void WriteWithLibpng(const std::string& path, const RawPng& image)
     png_infop info = png_create_info_struct(png);
     try {
         png_init_io(png, file.f);
+        encode(png, info, image, false);
+    } catch (...) {
+        png_destroy_write_struct(&png, &info);
+        throw;
+    }
+    png_destroy_write_struct(&png, &info);
+}
+
+namespace {
+
+void encode(png_structp png, png_infop info, const RawPng& image, bool likeOurs)
+{
+    {
         png_set_IHDR(png, info, image.width, image.height, image.bitDepth, image.colorType, image.interlace,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         std::vector<png_color> palette;
@@ -101,7 +142,16 @@ void WriteWithLibpng(const std::string& path, const RawPng& image)
             png_set_PLTE(png, info, palette.data(), int(palette.size()));
         if (!image.transparency.empty())
             png_set_tRNS(png, info, image.transparency.data(), int(image.transparency.size()), nullptr);
-        png_set_filter(png, 0, PNG_ALL_FILTERS);
+        if (likeOurs) {
+            png_set_filter(png, 0, PNG_FILTER_SUB);
+            png_set_compression_level(png, 7);
+            png_set_compression_window_bits(png, 15);
+            png_set_compression_mem_level(png, 8);
+            png_set_compression_strategy(png, 0);  // Z_DEFAULT_STRATEGY
+            png_set_compression_buffer_size(png, 65535);
+        } else {
+            png_set_filter(png, 0, PNG_ALL_FILTERS);
+        }
         png_write_info(png, info);
         const int channels = channelsOf(image.colorType);
         const size_t rowBytes = (size_t(image.width) * channels * image.bitDepth + 7) / 8;
@@ -125,11 +175,9 @@ void WriteWithLibpng(const std::string& path, const RawPng& image)
             pointers.push_back(r.data());
         png_write_image(png, pointers.data());
         png_write_end(png, info);
-    } catch (...) {
-        png_destroy_write_struct(&png, &info);
-        throw;
     }
-    png_destroy_write_struct(&png, &info);
 }
+
+} // namespace
 
 } // namespace imaging_test

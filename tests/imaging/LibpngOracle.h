@@ -25,5 +25,8 @@ struct RawPng {
 RawPng ReadWithLibpng(const std::string& path);
 // Encodes with libpng: default filters and compression, optionally interlaced.
 void WriteWithLibpng(const std::string& path, const RawPng& image);
+// Encodes in memory with our writer's settings: Sub filter only, zlib level 7, window
+// bits 15, memory level 8, default strategy, IDAT chunks of 65535 bytes.
+std::vector<uint8_t> EncodeWithLibpngLikeOurs(const RawPng& image);
 
 } // namespace imaging_test
