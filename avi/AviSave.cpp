@@ -140,53 +140,48 @@ std::string frameError(unsigned code)
     return std::string(AddFrame) + digits;
 }
 
-} // namespace
-
-void SaveAvi(const AviSaveJob& job)
+std::unique_ptr<SaveFile> createOutput(const std::string& fileName)
 {
-    if (job.fileName.empty())
+    // An empty name would make a temporary file in the current folder.
+    if (fileName.empty())
         throw Exception(WorkFile);
-    std::unique_ptr<SaveFile> file;
     try {
-        file = std::make_unique<SaveFile>(job.fileName);
+        return std::make_unique<SaveFile>(fileName);
     } catch (const std::exception&) {
         throw Exception(WorkFile);
     }
-    if (job.frameTime <= 0)
-        throw Exception(VideoStream);
-    FrameLayout layout = checkedLayout(job);
+}
 
-    WavReader wavReader;
-    WavReader* wav = nullptr;
-    if (!job.wavFileName.empty()) {
-        WavError error = wavReader.Open(job.wavFileName);
-        if (error != WavError::None)
-            throw Exception(audioOpenMessage(error));
-        wav = &wavReader;
-    }
+// The open WAV file, or null without one.
+WavReader* openSound(const std::string& wavFileName, WavReader& reader)
+{
+    if (wavFileName.empty())
+        return nullptr;
+    WavError error = reader.Open(wavFileName);
+    if (error != WavError::None)
+        throw Exception(audioOpenMessage(error));
+    return &reader;
+}
 
-    RiffWriter out(file->Stream());
+// Room for the super indexes, from the sizes known before anything is written.
+uint32_t superIndexEntries(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+{
     uint64_t frames = job.bitmaps.size();
     uint64_t audioBytes = wav ? wav->DataBytes() : 0;
-    std::unique_ptr<AudioFeed> feed;
-    // Sizes first, so the super indexes get the room they need.
     uint32_t audioChunk = wav ? static_cast<uint32_t>(audioChunkBytes(wav->Format())) : 0;
     uint64_t payload = frames * layout.imageBytes + audioBytes;
     uint64_t chunks = frames + (audioChunk ? audioBytes / audioChunk + 1 : 0);
-    uint32_t entries = AviMuxer::SuperIndexEntriesFor(payload, chunks, std::max(layout.imageBytes, audioChunk), job.limits);
-    AviMuxer mux(out, mainHeader(job, layout, wav), streamSetups(job, layout, wav), entries, job.limits);
-    mux.Begin();
-    out.Sync();
-    if (out.Failed())
-        throw Exception(StreamFormat);
+    return AviMuxer::SuperIndexEntriesFor(payload, chunks, std::max(layout.imageBytes, audioChunk), job.limits);
+}
 
-    if (wav)
-        feed = std::make_unique<AudioFeed>(*wav, mux);
+void writeFrames(const AviSaveJob& job, const FrameLayout& layout, AviMuxer& mux, const RiffWriter& out,
+                 AudioFeed* feed)
+{
     FrameCanvas canvas(job.width, job.height);
     std::vector<uint8_t> packed(layout.bits == 24 ? 0 : layout.imageBytes);
-    for (uint64_t i = 0; i < frames; ++i) {
+    for (size_t i = 0; i < job.bitmaps.size(); ++i) {
         if (feed)
-            feed->WriteFor(i * uint64_t(job.frameTime));
+            feed->WriteFor(uint64_t(i) * uint64_t(job.frameTime));
         const uint8_t* bits = canvas.Compose(*job.bitmaps[i], job.stretch);
         if (layout.bits != 24) {
             PackFrame(bits, layout, packed.data());
@@ -198,6 +193,29 @@ void SaveAvi(const AviSaveJob& job)
     }
     if (feed)
         feed->WriteRest();
+}
+
+} // namespace
+
+void SaveAvi(const AviSaveJob& job)
+{
+    std::unique_ptr<SaveFile> file = createOutput(job.fileName);
+    if (job.frameTime <= 0)
+        throw Exception(VideoStream);
+    FrameLayout layout = checkedLayout(job);
+    WavReader reader;
+    WavReader* wav = openSound(job.wavFileName, reader);
+
+    RiffWriter out(file->Stream());
+    AviMuxer mux(out, mainHeader(job, layout, wav), streamSetups(job, layout, wav), superIndexEntries(job, layout, wav),
+                 job.limits);
+    mux.Begin();
+    out.Sync();
+    if (out.Failed())
+        throw Exception(StreamFormat);
+
+    std::unique_ptr<AudioFeed> feed = wav ? std::make_unique<AudioFeed>(*wav, mux) : nullptr;
+    writeFrames(job, layout, mux, out, feed.get());
     mux.Finish();
     if (out.Failed())
         throw Exception(VideoEditStream);
