@@ -40,7 +40,7 @@ Result<std::vector<std::uint8_t>> inflateBody(std::span<const std::uint8_t> in, 
             break;
     }
     inflateEnd(&z);
-    incomplete = rc != Z_STREAM_END && out.size() < cap;
+    incomplete = rc != Z_STREAM_END; // includes stopping at the cap
     if (rc != Z_STREAM_END && rc != Z_OK && rc != Z_BUF_ERROR && out.empty())
         return makeError(ErrorCode::Decompression, "the zlib data of the movie is damaged");
     return out;
