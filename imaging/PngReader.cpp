@@ -196,7 +196,9 @@ bool Reader::takeOther(const std::vector<uint8_t>& body)
     if (m_type == TsfPngLayerPLTE::kName) {
         if (m_dataSeen || m_image.Layers().FindLayer<TsfPngLayerPLTE>())
             return fail("misplaced PLTE chunk");
-        if (!m_header->HasPalette)
+        if (m_header->ColorType == sf_png::ctGrey || m_header->ColorType == sf_png::ctGreyAlpha)
+            return fail("PLTE chunk in a grey image");
+        if (m_header->ColorType != sf_png::ctPalette)
             return true;  // a suggested palette of a true-colour image: not needed
     }
     if (m_type == TsfPngLayertRNS::kName && m_dataSeen)

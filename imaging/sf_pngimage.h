@@ -40,7 +40,7 @@ enum TsfPngTransparencyMode { ptmNone, ptmBit, ptmPartial };
 struct TsfPngReadLimits {
     uint32_t MaxWidth = 16384;
     uint32_t MaxHeight = 16384;
-    uint64_t MaxPixels = 24u * 1024 * 1024;
+    uint64_t MaxPixels = 16u * 1024 * 1024;
     // Ancillary chunk bodies kept (text, unknown chunks), in total.
     uint32_t MaxAncillaryBytes = 4u * 1024 * 1024;
     uint32_t MaxChunks = 4096;

@@ -127,7 +127,7 @@ struct Parts {
 struct Damage {
     const char* name;
     std::vector<uint8_t> bytes;
-    const char* reason;  // part of the error message
+    const char* reason;  // part of the error message; null for a readable file
 };
 
 std::vector<Damage> damagedFiles()
@@ -218,6 +218,18 @@ std::vector<Damage> damagedFiles()
     }
     {
         Parts q = p;
+        q.middle = MakeChunk("PLTE", std::vector<uint8_t>(6, 0));
+        add("PaletteInGreyImage", q, "PLTE chunk in a grey image");
+    }
+    {
+        Parts q = p;
+        q.header = ihdr(4, 2, 8, 2);
+        q.middle = MakeChunk("PLTE", std::vector<uint8_t>(6, 0));
+        q.data = MakeChunk("IDAT", zlib(std::vector<uint8_t>(26, 0)));
+        cases.push_back({"SuggestedPaletteIsIgnored", q.join(), nullptr});
+    }
+    {
+        Parts q = p;
         auto extra = MakeChunk("IDAT", zlib({0}));
         q.end = MakeChunk("tEXt", {'a', 0, 'b'});
         q.end.insert(q.end.end(), extra.begin(), extra.end());
@@ -282,6 +294,12 @@ TEST_P(PngDamaged, IsRefusedWithItsReasonAndLeavesAnEmptyImage)
     const Damage& d = GetParam();
     TMemoryStream stream(d.bytes);
     auto image = TsfPngImage::CreateSized(sf_png::ctRGB, 8, 3, 3);
+    if (!d.reason) {  // a control case: readable
+        image->LoadFromStream(stream);
+        EXPECT_EQ(image->Width(), 4);
+        EXPECT_EQ(image->Layers().FindLayer<TsfPngLayerPLTE>(), nullptr);
+        return;
+    }
     try {
         image->LoadFromStream(stream);
         FAIL() << "accepted";
