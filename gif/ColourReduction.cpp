@@ -75,7 +75,7 @@ public:
     }
 
 private:
-    static constexpr int kSlotBits = 12;
+    static constexpr int kSlotBits = 13;
     static constexpr uint32_t kSlots = 1u << kSlotBits;
     std::array<uint32_t, kSlots> m_slotKey{};
     std::array<uint16_t, kSlots> m_slotEntry{};
@@ -121,30 +121,39 @@ public:
 
     void Run()
     {
+        // Locals rather than members keep the hot loop in registers; equal neighbours
+        // (the common case) only lengthen a run, counted into their entry at its end.
         uint32_t maskWord = m_masks.Word();
         uint32_t lastKey = 0xFFFFFFFFu;
         int lastEntry = 0;
+        uint32_t run = 0;
         uint16_t* out = m_scratch.entryOfPixel.data();
         size_t pos = 0;
-        for (int y = 0; y < m_source.height; ++y) {
-            const uint8_t* row = m_source.bits + m_source.stride * size_t(y);
-            for (int x = 0; x < m_source.width; ++x) {
-                uint32_t key = LoadPixel(row + 3 * x, x + 1 == m_source.width) & maskWord;
-                if (key != lastKey) {
-                    int entry = m_current->FindOrAdd(key);
-                    while (entry < 0) {
-                        DropPrecision(pos);
-                        maskWord = m_masks.Word();
-                        key &= maskWord;
-                        entry = m_current->FindOrAdd(key);
-                    }
-                    lastKey = key;
-                    lastEntry = entry;
+        const int width = m_source.width, height = m_source.height;
+        for (int y = 0; y < height; ++y) {
+            const uint8_t* p = m_source.bits + m_source.stride * size_t(y);
+            for (int x = 0; x < width; ++x, p += 3) {
+                uint32_t key = LoadPixel(p, x + 1 == width) & maskWord;
+                if (key == lastKey) {
+                    ++run;
+                    out[pos++] = uint16_t(lastEntry);
+                    continue;
                 }
-                ++m_current->Count(lastEntry);
-                out[pos++] = uint16_t(lastEntry);
+                m_current->Count(lastEntry) += run;
+                int entry = m_current->FindOrAdd(key);
+                while (entry < 0) {
+                    DropPrecision(pos);
+                    maskWord = m_masks.Word();
+                    key &= maskWord;
+                    entry = m_current->FindOrAdd(key);
+                }
+                lastKey = key;
+                lastEntry = entry;
+                run = 1;
+                out[pos++] = uint16_t(entry);
             }
         }
+        m_current->Count(lastEntry) += run;
     }
 
     const ColourCounter& Counter() const { return *m_current; }
@@ -204,20 +213,22 @@ public:
                 bestIndex = c.index;
             }
         };
-        auto start = std::lower_bound(m_sorted.begin(), m_sorted.end(), green,
-                                      [](const PaletteColour& c, int g) { return c.green < g; });
-        for (auto it = start; it != m_sorted.end(); ++it) {
-            int dg = it->green - green;
-            if (dg * dg > best)
+        // Walk outwards from the nearest green, always on the side whose green is
+        // closer, so that the best sum drops early and ends the walk soon.
+        const auto start = std::lower_bound(m_sorted.begin(), m_sorted.end(), green,
+                                            [](const PaletteColour& c, int g) { return c.green < g; });
+        auto up = start;
+        auto down = start;
+        for (;;) {
+            const int upGap = up != m_sorted.end() ? up->green - green : 1000;
+            const int downGap = down != m_sorted.begin() ? green - (down - 1)->green : 1000;
+            const int gap = std::min(upGap, downGap);
+            if (gap * gap > best)
                 break;
-            consider(*it);
-        }
-        for (auto it = start; it != m_sorted.begin();) {
-            --it;
-            int dg = it->green - green;
-            if (dg * dg > best)
-                break;
-            consider(*it);
+            if (upGap <= downGap)
+                consider(*up++);
+            else
+                consider(*--down);
         }
         return bestIndex;
     }

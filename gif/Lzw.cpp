@@ -129,12 +129,21 @@ const uint8_t* PixelsOfRow(const uint8_t* row, int width, int bits, std::vector<
     return scratch.data();
 }
 
+// The encoder proper. Runs of one pixel value are the common case in captured frames;
+// within a run the strings v, vv, vvv ... that already exist are walked by index
+// (each such step would be a successful lookup) instead of one lookup per pixel. Every
+// step that can emit a code goes through Step, so the codes are those of the plain
+// per-pixel algorithm.
 class Encoder {
 public:
     explicit Encoder(int bits, size_t pixels)
         : m_startSize(bits == 1 ? 3 : bits + 1), m_clear(1 << (m_startSize - 1)), m_end(m_clear + 1),
           m_packer(pixels / 2 + 64), m_table(std::make_unique<StringTable>())
     {
+        for (int v = 0; v < m_clear; ++v) {
+            m_pureLength[size_t(v)] = 1;
+            m_pureValue[size_t(v)] = uint8_t(v);
+        }
         Restart();
         m_packer.Put(uint32_t(m_clear), m_size);
     }
@@ -143,33 +152,29 @@ public:
 
     void Row(const uint8_t* pixels, int width)
     {
-        for (int x = 0; x < width; ++x) {
-            uint32_t v = pixels[x];
-            if (m_fresh) {
-                m_prefix = v;
-                m_fresh = false;
+        for (int x = 0; x < width;) {
+            const uint8_t v = pixels[x];
+            int run = 1;
+            while (x + run < width && pixels[x + run] == v)
+                ++run;
+            x += run;
+            if (run == 1) {
+                Step(v);
                 continue;
             }
-            uint32_t key = (m_prefix << 8) | v;
-            uint32_t slot;
-            int code = m_table->Find(key, slot);
-            if (code >= 0) {
-                m_prefix = uint32_t(code);
-                continue;
-            }
-            m_packer.Put(m_prefix, m_size);
-            ++m_newest;
-            m_table->Insert(slot, key, m_newest);
-            m_prefix = v;
-            if (m_newest >= m_limit) {
-                m_limit <<= 1;
-                ++m_size;
-            } else if (m_newest >= kClearAfterCode) {
-                // The pixel just seen goes out as a string of its own before the clear.
-                m_packer.Put(m_prefix, m_size);
-                m_packer.Put(uint32_t(m_clear), m_size);
-                Restart();
-                m_table->Clear();
+            while (run > 0) {
+                if (!m_fresh && m_pureValue[m_prefix] == v && m_pureLength[m_prefix] > 0) {
+                    std::vector<uint16_t>& chain = Chain(v);
+                    const int have = m_pureLength[m_prefix], longest = int(chain.size());
+                    if (have < longest) {
+                        const int advance = std::min(run, longest - have);
+                        m_prefix = chain[size_t(have + advance - 1)];
+                        run -= advance;
+                        continue;
+                    }
+                }
+                Step(v);
+                --run;
             }
         }
     }
@@ -182,12 +187,71 @@ public:
     }
 
 private:
+    // One pixel of the plain algorithm.
+    void Step(uint32_t v)
+    {
+        if (m_fresh) {
+            m_prefix = v;
+            m_fresh = false;
+            return;
+        }
+        const uint32_t key = (m_prefix << 8) | v;
+        uint32_t slot;
+        const int code = m_table->Find(key, slot);
+        if (code >= 0) {
+            m_prefix = uint32_t(code);
+            return;
+        }
+        m_packer.Put(m_prefix, m_size);
+        ++m_newest;
+        m_table->Insert(slot, key, m_newest);
+        NotePure(m_prefix, uint8_t(v), m_newest);
+        m_prefix = v;
+        if (m_newest >= m_limit) {
+            m_limit <<= 1;
+            ++m_size;
+        } else if (m_newest >= kClearAfterCode) {
+            // The pixel just seen goes out as a string of its own before the clear.
+            m_packer.Put(m_prefix, m_size);
+            m_packer.Put(uint32_t(m_clear), m_size);
+            Restart();
+            m_table->Clear();
+        }
+    }
+
+    // Records whether the new string (prefix + v) consists of v alone.
+    void NotePure(uint32_t prefix, uint8_t v, int code)
+    {
+        if (m_pureValue[prefix] == v && m_pureLength[prefix] > 0) {
+            std::vector<uint16_t>& chain = Chain(v);
+            m_pureLength[size_t(code)] = uint16_t(chain.size() + 1);
+            m_pureValue[size_t(code)] = v;
+            chain.push_back(uint16_t(code));
+        } else {
+            m_pureLength[size_t(code)] = 0;
+        }
+    }
+
+    // The codes of v, vv, vvv ... in the current table.
+    std::vector<uint16_t>& Chain(uint8_t v)
+    {
+        std::vector<uint16_t>& chain = m_chains[v];
+        if (chain.empty()) {
+            chain.push_back(v);
+            m_chained.push_back(v);
+        }
+        return chain;
+    }
+
     void Restart()
     {
         m_newest = m_end;
         m_size = m_startSize;
         m_limit = 1 << m_startSize;
         m_fresh = true;
+        for (uint8_t v : m_chained)
+            m_chains[v].clear();
+        m_chained.clear();
     }
 
     const int m_startSize;
@@ -200,6 +264,10 @@ private:
     int m_limit = 0;
     uint32_t m_prefix = 0;
     bool m_fresh = true;
+    std::array<uint16_t, kMaxCodes> m_pureLength{};
+    std::array<uint8_t, kMaxCodes> m_pureValue{};
+    std::array<std::vector<uint16_t>, 256> m_chains;
+    std::vector<uint8_t> m_chained;
 };
 
 } // namespace

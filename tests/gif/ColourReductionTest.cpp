@@ -2,7 +2,9 @@
 #include "ColourReduction.h"
 #include "Exceptions.h"
 #include "GifTestSupport.h"
+#include "Lzw.h"
 #include "Reference.h"
+#include "SyntheticFrames.h"
 
 #include <gtest/gtest.h>
 
@@ -151,4 +153,22 @@ TEST(ColourReduction, EmptyBitmapIsInvalid)
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Bitmap image is not valid");
     }
+}
+
+TEST(ColourReduction, BenchmarkFramesMatchTheStraightforwardMethodAndCoder)
+{
+    // A few frames of each synthetic benchmark set, the whole path: reduction and LZW.
+    for (auto set : {synthetic::FrameSet::Rich, synthetic::FrameSet::Cartoon})
+        for (int index : {0, 57}) {
+            TBitmap bitmap = synthetic::MakeFrame(set, index);
+            Reduced r = Reduce(bitmap, rmHistogram);
+            std::vector<uint8_t> indices, table;
+            reference::Histogram(bitmap.Bits(), bitmap.Width(), bitmap.Height(), indices, table);
+            ASSERT_EQ(r.rows, indices);
+            for (int i = 0; i < 256; ++i)
+                ASSERT_EQ(r.table[size_t(i)], (TRGBQuad{table[size_t(4 * i)], table[size_t(4 * i + 1)], table[size_t(4 * i + 2)], 0}));
+            std::vector<uint8_t> coded;
+            gif::LzwEncode(coded, gif::RasterShape{bitmap.Width(), bitmap.Height(), 8, false}, r.rows.data());
+            EXPECT_EQ(coded, reference::LzwEncode(indices.data(), bitmap.Width(), bitmap.Height(), 8));
+        }
 }
