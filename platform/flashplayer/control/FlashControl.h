@@ -239,6 +239,7 @@ private:
     std::vector<ComPtr<MovieDownload>> m_downloads;
     MovieDownload* m_rootDownload = nullptr;
     int m_freezeCount = 0;
+    bool m_loadingEngine = false;
     bool m_dirty = false;
 };
 

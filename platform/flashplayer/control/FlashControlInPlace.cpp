@@ -74,7 +74,7 @@ void FlashControl::setRects(const RECT& pos, const RECT& clip)
 void FlashControl::requestRepaint()
 {
     // Null asks for the whole object: the engine does not tell which part changed.
-    if (m_inPlaceActive && m_windowlessSite)
+    if (m_inPlaceActive && m_windowlessSite && !m_loadingEngine)
         m_windowlessSite->InvalidateRect(nullptr, 0);
 }
 

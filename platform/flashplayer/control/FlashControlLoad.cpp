@@ -135,7 +135,11 @@ void FlashControl::downloadFinished(MovieDownload* download, bool ok, const std:
     if (download->layer() != 0 || download != m_rootDownload)
         return;
     m_rootDownload = nullptr;
+    // The engine may report its first picture while loading; the host would draw a
+    // half-made movie inside that call, so ask once, after it.
+    m_loadingEngine = true;
     bool loaded = ok && m_engine->load(bytes, WideToUtf8(download->url()));
+    m_loadingEngine = false;
     if (loaded) {
         applyStateToEngine();
         applyFlashVars();
