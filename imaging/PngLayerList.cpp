@@ -33,6 +33,11 @@ bool isCritical(const std::string& name)
     return name == "IHDR" || name == "IDAT" || name == "PLTE" || name == "IEND";
 }
 
+bool mustFollowPalette(const std::string& name)
+{
+    return name == "IDAT" || name == "IEND" || name == "tRNS" || name == "bKGD" || name == "hIST";
+}
+
 bool isSingle(const std::string& name)
 {
     return name == "gAMA" || name == "tRNS" || name == "pHYs";
@@ -66,10 +71,10 @@ int TsfPngList::placeFor(const std::string& name) const
     if (name == "gAMA" || name == "pHYs")
         return afterHeader;
     if (name == "PLTE") {
-        // gAMA must come before PLTE in a file, so the palette goes after the chunks
-        // that were placed right after the header.
+        // The palette follows everything a file must hold before it (gAMA, sRGB, iCCP,
+        // sBIT, ...) and precedes what must follow it and the image data.
         int place = afterHeader;
-        while (place < count && (m_items[size_t(place)]->LayerName == "gAMA" || m_items[size_t(place)]->LayerName == "pHYs"))
+        while (place < count && !mustFollowPalette(m_items[size_t(place)]->LayerName))
             ++place;
         return place;
     }

@@ -391,3 +391,28 @@ TEST(PngRead, GammaChangesTheStoredSamplesAndWritingUndoesIt)
     EXPECT_NEAR(raw[2], 128, 2);
     EXPECT_NEAR(raw[3], 192, 2);
 }
+
+TEST(PngRead, ChunksKeepTheirPlacesWhenWrittenAgain)
+{
+    // Unknown chunks before the palette (sRGB) and after it (bKGD) stay where a PNG file
+    // needs them when a loaded image is saved again.
+    std::vector<uint8_t> file = Parts{}.signature;
+    for (const auto& chunk : {ihdr(2, 2, 8, 3), MakeChunk("gAMA", u32(45455)), MakeChunk("sRGB", {0}),
+                              MakeChunk("PLTE", {255, 0, 0, 0, 0, 255}), MakeChunk("tRNS", {0}), MakeChunk("bKGD", {1}),
+                              MakeChunk("IDAT", zlib({0, 0, 1, 0, 1, 1})), MakeChunk("tEXt", {'k', 0, 'v'}),
+                              MakeChunk("IEND", {})})
+        file.insert(file.end(), chunk.begin(), chunk.end());
+    TMemoryStream in(file);
+    TsfPngImage image;
+    image.LoadFromStream(in);
+    EXPECT_EQ(image.Pixels(1, 0), clBlue);
+    EXPECT_EQ(image.TransparencyMode(), ptmBit);
+    ScratchDir dir("chunk-places");
+    image.SaveToFile(dir.File("again.png"));
+    std::string report;
+    EXPECT_EQ(imaging_test::Run("pngcheck -v '" + dir.File("again.png") + "'", &report), 0) << report;
+    std::vector<std::string> order;
+    for (const Chunk& c : ParseChunks(ReadFileBytes(dir.File("again.png"))))
+        order.push_back(c.type);
+    EXPECT_EQ(order, (std::vector<std::string>{"IHDR", "gAMA", "sRGB", "PLTE", "tRNS", "bKGD", "IDAT", "tEXt", "IEND"}));
+}
