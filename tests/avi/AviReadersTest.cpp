@@ -429,6 +429,13 @@ TEST(AviOpenDml, FileOverFourGibibytesIsReadCompletely)
     writer.WriteAvi();
     std::filesystem::remove(dir.File("reference.avi"));
     EXPECT_GT(std::filesystem::file_size(dir.File("big.avi")), uint64_t(4) << 30);
+    // RIFF 'AVI ' and then 'AVIX' segments, none beyond 1 GiB.
+    auto top = ReadRiffTree(dir.File("big.avi"));
+    ASSERT_GE(top.size(), 5u);
+    for (size_t i = 0; i < top.size(); ++i) {
+        EXPECT_EQ(top[i].form, i == 0 ? "AVI " : "AVIX");
+        EXPECT_LE(uint64_t(top[i].size) + 8, uint64_t(1) << 30);
+    }
 
     EXPECT_EQ(ProbeStream(dir.File("big.avi"), 0)["nb_frames"], std::to_string(frames));
     std::vector<std::string> sums = checksums(dir.File("big.avi"));

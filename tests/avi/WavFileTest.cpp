@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
+
 using namespace avi_test;
 
 namespace {
@@ -135,5 +138,41 @@ TEST(WavReader, RefusesDamagedFilesWithoutReadingPastThem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(openBytes(dir, c.bytes, c.limits).error, c.expected);
+    }
+}
+
+TEST(WavReader, SurvivesMutatedFiles)
+{
+    // Damaged copies of a valid file: bytes changed, sizes rewritten, the end cut off.
+    // Whatever the reader makes of them, it stays inside the file and within its limits.
+    ScratchDir dir;
+    std::vector<uint8_t> fmt = FormatBytes(0xFFFE, 2, 48000, 192000, 4, 16);
+    fmt.resize(40, 0x5A);
+    const std::vector<uint8_t> valid =
+        RiffBytes("WAVE", {{"LIST", sound(13)}, {"fmt ", fmt}, {"fact", {4, 0, 0, 0}}, {"data", sound(300)}, {"JUNK", sound(5)}});
+    std::mt19937 random(20261210);
+    WavLimits limits;
+    limits.maxFormatBytes = 64;
+    limits.maxChunks = 16;
+    for (int round = 0; round < 800; ++round) {
+        std::vector<uint8_t> bytes = valid;
+        int changes = 1 + int(random() % 6);
+        for (int i = 0; i < changes; ++i) {
+            size_t at = random() % bytes.size();
+            switch (random() % 3) {
+            case 0: bytes[at] = uint8_t(random()); break;
+            case 1: bytes[at] = 0xFF; break;
+            default: bytes.resize(std::max<size_t>(at, 1)); break;
+            }
+        }
+        WriteFileBytes(dir.File("mutant.wav"), bytes);
+        WavReader reader;
+        if (reader.Open(dir.File("mutant.wav"), limits) != WavError::None)
+            continue;
+        ASSERT_LE(reader.FormatBlock().size(), limits.maxFormatBytes);
+        ASSERT_GE(reader.FormatBlock().size(), 16u);
+        ASSERT_LE(reader.DataBytes(), bytes.size());
+        std::vector<uint8_t> data(reader.DataBytes());
+        ASSERT_TRUE(reader.ReadData(data.data(), data.size()));
     }
 }
