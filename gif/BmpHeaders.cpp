@@ -1,5 +1,6 @@
 #include "BmpHeaders.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace gif {
@@ -52,9 +53,11 @@ BmpProblem ParseIndexedBmp(const uint8_t* data, size_t size, IndexedBmpView& vie
         return BmpProblem::Malformed;
     BmpLayout layout{width, height, bits, 1 << bits};
     const size_t offset = Get32(data + 10);
-    if (size < layout.PixelOffset() || offset > size || size - offset < layout.Stride() * size_t(height))
+    if (offset < BmpLayout::kHeadersSize || offset > size || size - offset < layout.Stride() * size_t(height))
         return BmpProblem::Malformed;
-    view = IndexedBmpView{width, height, bits, data + BmpLayout::kHeadersSize, data + offset};
+    // A shorter table than the depth allows leaves the remaining entries black.
+    const int entries = int(std::min<size_t>(size_t(1) << bits, (offset - BmpLayout::kHeadersSize) / 4));
+    view = IndexedBmpView{width, height, bits, data + BmpLayout::kHeadersSize, entries, data + offset};
     return BmpProblem::None;
 }
 

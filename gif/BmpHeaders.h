@@ -32,7 +32,8 @@ struct IndexedBmpView {
     int width = 0;
     int height = 0;
     int bits = 0;
-    const uint8_t* table = nullptr;  // 2^bits entries
+    const uint8_t* table = nullptr;
+    int tableEntries = 0;  // entries present before the rows, at most 2^bits
     const uint8_t* rows = nullptr;
 };
 

@@ -243,7 +243,7 @@ void TGIFFrame::EncodeIndexedDib(TMemoryStream& bmp)
     ColorTable& table = m_item->FrameTable;
     table.Clear();
     table.EntryCount = entries;
-    for (int i = 0; i < entries; ++i) {
+    for (int i = 0; i < view.tableEntries; ++i) {
         const uint8_t* quad = view.table + 4 * i;
         table.Colors[size_t(i)] = {quad[2], quad[1], quad[0]};
     }

@@ -255,3 +255,24 @@ TEST(GifWriter, WriteDataPrefixesTheLength)
     back.ReadData(stream);
     EXPECT_EQ(back.Count(), 1);
 }
+
+TEST(GifWriter, ShortPaletteOfAnIndexedBitmapIsPaddedNotReadFromThePixels)
+{
+    TBitmap bitmap(6, 3, pf8bit);
+    bitmap.SetPalette({RgbQuad(255, 0, 0), RgbQuad(0, 255, 0), RgbQuad(0, 0, 255), RgbQuad(9, 9, 9)});
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x)
+            bitmap.ScanLine(y)[x] = uint8_t((x + y) % 4);
+    TGIFImage image;
+    image.AddFrame(&bitmap);
+    std::vector<uint8_t> bytes = SaveBytes(image);
+    const ColorTable& table = image.SharedData().GlobalTable;
+    EXPECT_EQ(table.EntryCount, 256);
+    EXPECT_EQ(table.ColorOf(2), clBlue);
+    EXPECT_EQ(table.ColorOf(3), RGB(9, 9, 9));
+    for (int i = 4; i < 256; ++i)
+        EXPECT_EQ(table.ColorOf(i), clBlack);
+    ExpectGiflibAgrees(bytes, image);
+    GiflibImage theirs = DecodeWithGiflib(bytes);
+    EXPECT_EQ(theirs.frames[0].pixels[7], clBlue);  // (1, 1) holds index 2
+}
