@@ -32,7 +32,8 @@ HRESULT FlashControl::getProperty(DISPID id, VARIANT& out)
     switch (id) {
     case d::ReadyState: out = VariantFromInt32(int32_t(m_readyState)); break;
     case d::TotalFrames: out = VariantFromInt32(loaded ? m_engine->totalFrames() : 0); break;
-    case d::Playing: out = boolVariant(loaded ? m_engine->isPlaying() : m_state.playing); break;
+    // Without a movie nothing plays, whatever playing on load is set to.
+    case d::Playing: out = boolVariant(loaded && m_engine->isPlaying()); break;
     case d::Quality: out = VariantFromInt32(m_state.quality); break;
     case d::ScaleMode: out = VariantFromInt32(m_state.scaleMode); break;
     case d::AlignMode: out = VariantFromInt32(m_state.alignMode); break;

@@ -4,6 +4,7 @@
 #include "Registration.h"
 #include "ShockwaveFlash.h"
 #include "TestSite.h"
+#include "WindowMessages.h"
 
 #include "Scheduler.h"
 #include "swf/Writer.h"
@@ -20,6 +21,28 @@ std::vector<uint8_t> twoFrameMovie()
     b.place(box, 1);
     b.showFrame();
     b.move(1, swf::Matrix::translate(400, 0));
+    b.showFrame();
+    auto bytes = b.build();
+    EXPECT_TRUE(bytes.ok());
+    return bytes.ok() ? *bytes : std::vector<uint8_t>{};
+}
+
+// A stage-sized button on a stopped first frame; releasing it goes to the next frame.
+std::vector<uint8_t> buttonMovie()
+{
+    swf::MovieBuilder b(40, 30, 10.0);
+    auto box = b.addRectangle({0, 800, 0, 600}, {0, 255, 0, 255});
+    swf::Button button;
+    swf::ButtonRecord record;
+    record.up = record.over = record.down = record.hitTest = true;
+    record.characterId = box;
+    record.depth = 1;
+    button.records.push_back(record);
+    button.actions.push_back(swf::ButtonAction{swf::OverDownToOverUp, 0, {0x04, 0x00}});  // NextFrame
+    auto id = b.add(swf::Character(button));
+    b.place(id, 1);
+    b.action({0x07, 0x00});  // Stop
+    b.showFrame();
     b.showFrame();
     auto bytes = b.build();
     EXPECT_TRUE(bytes.ok());
@@ -109,4 +132,21 @@ TEST_F(ControlEngineTest, TransparentModeLeavesWhatLiesBehind)
     view->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr, &s.dc, nullptr, nullptr, nullptr, 0);
     EXPECT_EQ(s.at(10, 15), 0xFFFF0000u);
     EXPECT_EQ(s.at(30, 15), 0x00000000u);  // the stage background is not painted
+}
+
+TEST_F(ControlEngineTest, ForwardedMouseMessagesMakeButtonsReact)
+{
+    site->served["button.swf"] = buttonMovie();
+    ASSERT_EQ(flash->LoadMovie(0, BSTR(u"button.swf")), S_OK);
+    LONG frame = -1;
+    flash->CurrentFrame(&frame);
+    ASSERT_EQ(frame, 0);
+    auto windowless = object.as<IOleInPlaceObjectWindowless>();
+    LRESULT result = 0;
+    EXPECT_EQ(windowless->OnWindowMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 15), &result), S_OK);
+    EXPECT_EQ(windowless->OnWindowMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 15), &result), S_OK);
+    EXPECT_EQ(windowless->OnWindowMessage(WM_LBUTTONUP, 0, MAKELPARAM(20, 15), &result), S_OK);
+    clock.AdvanceBy(100);
+    flash->CurrentFrame(&frame);
+    EXPECT_EQ(frame, 1);
 }
