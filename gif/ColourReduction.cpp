@@ -1,9 +1,9 @@
 // Colour reduction of full-colour frames to 8-bit indices.
 //
-// The popularity method counts the image's colours once, front to back. When a
+// The popularity method numbers the image's colours once, front to back. When a
 // 2050th distinct colour turns up, one bit of precision is dropped and the colours
-// counted so far are merged under the coarser masks (in the order they were first
-// met, counts summed) before the scan goes on. That gives exactly the table a fresh
+// met so far are merged under the coarser masks (in the order they were first met,
+// counts summed) before the scan goes on. That gives exactly the table a fresh
 // recount under the final masks would give, without rescanning the image.
 #include "ColourReduction.h"
 
@@ -53,6 +53,13 @@ public:
     uint32_t& Count(int entry) { return m_counts[size_t(entry)]; }
     uint32_t Count(int entry) const { return m_counts[size_t(entry)]; }
 
+    // The entry of key when it sits in its first slot, else -1.
+    int FindFirst(uint32_t key) const
+    {
+        const uint32_t s = (key * 2654435761u) >> (32 - kSlotBits);
+        return m_slotKey[s] == key + 1 ? int(m_slotEntry[s]) : -1;
+    }
+
     // The entry of key, a new entry with count 0, or -1 when the table is full.
     int FindOrAdd(uint32_t key)
     {
@@ -92,6 +99,7 @@ struct MergePoint {
 
 struct Scratch {
     ColourCounter counters[2];
+    std::array<std::array<uint32_t, kMaxEntries>, 4> lanes;
     std::vector<uint16_t> entryOfPixel;
 };
 
@@ -121,39 +129,53 @@ public:
 
     void Run()
     {
-        // Locals rather than members keep the hot loop in registers; equal neighbours
-        // (the common case) only lengthen a run, counted into their entry at its end.
+        // One hash probe per pixel and no counting in the scan: the counts are taken
+        // from the entry numbers afterwards (and at each precision drop), which keeps
+        // the loop free of read-modify-write chains and badly predicted branches.
         uint32_t maskWord = m_masks.Word();
-        uint32_t lastKey = 0xFFFFFFFFu;
-        int lastEntry = 0;
-        uint32_t run = 0;
         uint16_t* out = m_scratch.entryOfPixel.data();
-        size_t pos = 0;
+        size_t pos = 0, segmentStart = 0;
         const int width = m_source.width, height = m_source.height;
         for (int y = 0; y < height; ++y) {
             const uint8_t* p = m_source.bits + m_source.stride * size_t(y);
             for (int x = 0; x < width; ++x, p += 3) {
                 uint32_t key = LoadPixel(p, x + 1 == width) & maskWord;
-                if (key == lastKey) {
-                    ++run;
-                    out[pos++] = uint16_t(lastEntry);
-                    continue;
-                }
-                m_current->Count(lastEntry) += run;
-                int entry = m_current->FindOrAdd(key);
-                while (entry < 0) {
-                    DropPrecision(pos);
-                    maskWord = m_masks.Word();
-                    key &= maskWord;
+                int entry = m_current->FindFirst(key);
+                if (entry < 0) {
                     entry = m_current->FindOrAdd(key);
+                    while (entry < 0) {
+                        CountSegment(segmentStart, pos);
+                        segmentStart = pos;
+                        DropPrecision(pos);
+                        maskWord = m_masks.Word();
+                        key &= maskWord;
+                        entry = m_current->FindOrAdd(key);
+                    }
                 }
-                lastKey = key;
-                lastEntry = entry;
-                run = 1;
                 out[pos++] = uint16_t(entry);
             }
         }
-        m_current->Count(lastEntry) += run;
+        CountSegment(segmentStart, pos);
+    }
+
+    // Adds the entries of pixels [from, to) to the current counts.
+    void CountSegment(size_t from, size_t to)
+    {
+        const uint16_t* entries = m_scratch.entryOfPixel.data();
+        std::array<std::array<uint32_t, kMaxEntries>, 4>& lanes = m_scratch.lanes;
+        for (auto& lane : lanes)
+            std::fill(lane.begin(), lane.begin() + m_current->Size(), 0);
+        size_t i = from;
+        for (; i + 4 <= to; i += 4) {
+            ++lanes[0][entries[i]];
+            ++lanes[1][entries[i + 1]];
+            ++lanes[2][entries[i + 2]];
+            ++lanes[3][entries[i + 3]];
+        }
+        for (; i < to; ++i)
+            ++lanes[0][entries[i]];
+        for (int e = 0; e < m_current->Size(); ++e)
+            m_current->Count(e) += lanes[0][size_t(e)] + lanes[1][size_t(e)] + lanes[2][size_t(e)] + lanes[3][size_t(e)];
     }
 
     const ColourCounter& Counter() const { return *m_current; }
