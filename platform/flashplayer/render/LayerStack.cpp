@@ -181,6 +181,14 @@ void LayerStack::release(Layer& layer)
     }
 }
 
+bool LayerStack::insideBlendGroup(std::size_t index) const
+{
+    for (std::size_t i = 0; i < index; ++i)
+        if (m_stack[i].kind == Kind::Blend && !m_stack[i].ignored)
+            return true;
+    return false;
+}
+
 LayerStack::Layer& LayerStack::realBelow(std::size_t index)
 {
     while (index > 0) {
@@ -204,7 +212,11 @@ void LayerStack::closeTop()
         return;
     }
     if (top.kind == Kind::Blend) {
-        composeTopInto(top, realBelow(index));
+        // Alpha and erase work on the layer of an enclosing blend group; outside one
+        // they change nothing.
+        const bool layerBound = top.mode == BlendMode::Alpha || top.mode == BlendMode::Erase;
+        if (!layerBound || insideBlendGroup(index))
+            composeTopInto(top, realBelow(index));
     } else if (top.kind == Kind::MaskContent && index >= 1 && m_stack[index - 1].kind == Kind::MaskShape) {
         Layer& mask = m_stack[index - 1];
         composeMask(top, mask, realBelow(index - 1));

@@ -61,6 +61,7 @@ private:
     void closeTop();
     void release(Layer& layer);
     Layer& realBelow(std::size_t index);
+    bool insideBlendGroup(std::size_t index) const;
     void composeTopInto(Layer& top, Layer& below);
     void composeMask(Layer& content, Layer& mask, Layer& below);
     Layer* topReal();

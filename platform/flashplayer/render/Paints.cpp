@@ -198,11 +198,18 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
 QPen makePen(const swf::LineStyle& line, const QBrush& brush, const QTransform& device,
              double stageScale)
 {
-    const bool scaling = !(line.noHScale || line.noVScale);
+    // Strokes scale with their shape, stretched like it when it is scaled unevenly; only
+    // both no-scale flags together keep the width (at the stage's scale). Whatever ends
+    // up thinner than a pixel is drawn as a one-pixel hairline.
+    const bool scaling = !(line.noHScale && line.noVScale);
     const double objectScale = std::sqrt(std::abs(device.determinant()));
-    const double width = line.width * (scaling ? objectScale : stageScale);
-    QPen pen(brush, std::max(1.0, width));
-    pen.setCosmetic(true);
+    QPen pen(brush, 1.0);
+    if (scaling && line.width * objectScale >= 1.0) {
+        pen.setWidthF(line.width);
+    } else {
+        pen.setWidthF(std::max(1.0, line.width * (scaling ? objectScale : stageScale)));
+        pen.setCosmetic(true);
+    }
     switch (line.startCap) {
     case swf::CapStyle::Round: pen.setCapStyle(Qt::RoundCap); break;
     case swf::CapStyle::None: pen.setCapStyle(Qt::FlatCap); break;

@@ -43,9 +43,8 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
 // so that Qt's sRGB interpolation follows the linear curve.
 QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform& cx);
 
-// The pen of a stroke drawn under a device transform; widths are in device pixels
-// (cosmetic pens), never below one pixel. `stageScale` is the stage-to-surface scale
-// that non-scaling strokes keep.
+// The pen of a stroke drawn under a device transform, never thinner than a pixel.
+// `stageScale` is the stage-to-surface scale that non-scaling strokes keep.
 QPen makePen(const swf::LineStyle& line, const QBrush& brush, const QTransform& device,
              double stageScale);
 

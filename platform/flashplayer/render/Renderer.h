@@ -22,8 +22,9 @@
 //     beginLayer(mode);  draw the object and its children;  endLayer();
 // The object is drawn into a transparent offscreen layer which endLayer() composes
 // onto what lies below with the mode. Alpha and Erase use the layer's alpha to keep
-// or to cut away what lies below inside the enclosing layer (the parent's Layer mode
-// makes that layer; without one they act on the whole picture). Layers nest, and
+// or to cut away what lies below inside the enclosing layer (a parent with the Layer
+// mode, or any other non-normal mode, makes that layer); outside such a group they
+// change nothing and draw nothing. Layers nest, and
 // masks may be opened inside layers and layers inside masks, as long as each begin
 // is closed in the order opened.
 //

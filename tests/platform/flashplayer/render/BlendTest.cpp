@@ -107,6 +107,23 @@ TEST(BlendLayerModes, EraseCutsTheParentByTheChildsAlpha)
     EXPECT_NEAR(qRed(half), 255, 1);
 }
 
+TEST(BlendLayerModes, OutsideABlendGroupAlphaAndEraseChangeNothing)
+{
+    for (BlendMode mode : {BlendMode::Alpha, BlendMode::Erase}) {
+        auto renderer = makeRenderer();
+        const auto back = renderer->registerShape(shapeWith({solid(255, 0, 0)}, rectRecords(0, 0, 20, 20, 0, 1)), {});
+        const auto child = renderer->registerShape(shapeWith({solid(0, 0, 255, 100)}, rectRecords(5, 5, 15, 15, 0, 1)), {});
+        Canvas canvas(20, 20);
+        renderer->beginFrame(canvas.setup());
+        renderer->drawShape(back, {}, {});
+        renderer->beginLayer(mode);
+        renderer->drawShape(child, {}, {});
+        renderer->endLayer();
+        renderer->endFrame();
+        EXPECT_EQ(canvas.at(10, 10), 0xffff0000u) << int(mode);
+    }
+}
+
 TEST(BlendModes, FileBytesMapToModes)
 {
     EXPECT_EQ(render::blendModeFromByte(0), BlendMode::Normal);

@@ -41,9 +41,9 @@ int darkPixelsOnRow(const Canvas& canvas, int y = 20)
 struct WidthCase {
     const char* name;
     std::uint16_t width;
-    double scale;
-    bool noScale;
-    int expectedPixels;
+    double sx, sy;
+    bool noHScale, noVScale;
+    int expectedPixels;  // across a vertical line
 };
 
 class StrokeWidth : public ::testing::TestWithParam<WidthCase> {};
@@ -52,25 +52,31 @@ TEST_P(StrokeWidth, DrawsTheScaledWidthAndNeverLessThanAPixel)
 {
     const WidthCase& c = GetParam();
     swf::LineStyle line = lineOf(c.width);
-    line.noHScale = line.noVScale = c.noScale;
+    line.noHScale = c.noHScale;
+    line.noVScale = c.noVScale;
     auto renderer = makeRenderer();
     Canvas canvas(80, 40);
     // The line sits at x = 20.5 after scaling, so odd widths cover whole pixels.
-    const double s = c.scale;
-    const render::Matrix m{s, 0, 0, s, 0, 0};
-    drawOnce(*renderer, canvas, shapeWith({}, verticalLine(20.5 / s, 10 / s, 30 / s), {line}), m, {},
+    const render::Matrix m{c.sx, 0, 0, c.sy, 0, 0};
+    drawOnce(*renderer, canvas, shapeWith({}, verticalLine(20.5 / c.sx, 10 / c.sy, 30 / c.sy), {line}), m, {},
              render::Quality::Low);
     EXPECT_EQ(darkPixelsOnRow(canvas), c.expectedPixels);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, StrokeWidth,
-                         ::testing::Values(WidthCase{"width_0_hairline", 0, 1, false, 1},
-                                           WidthCase{"quarter_pixel_hairline", 5, 1, false, 1},
-                                           WidthCase{"three_pixels", 60, 1, false, 3},
-                                           WidthCase{"one_pixel_scaled_by_5", 20, 5, false, 5},
-                                           WidthCase{"non_scaling_keeps_one_pixel", 20, 5, true, 1},
-                                           WidthCase{"tiny_scale_stays_hairline", 20, 0.1, false, 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StrokeWidth,
+    ::testing::Values(WidthCase{"width_0_hairline", 0, 1, 1, false, false, 1},
+                      WidthCase{"quarter_pixel_hairline", 5, 1, 1, false, false, 1},
+                      WidthCase{"three_pixels", 60, 1, 1, false, false, 3},
+                      WidthCase{"one_pixel_scaled_by_5", 20, 5, 5, false, false, 5},
+                      // Uneven scaling stretches the stroke like the shape.
+                      WidthCase{"stretched_across", 20, 5, 1, false, false, 5},
+                      WidthCase{"stretched_along", 20, 1, 5, false, false, 1},
+                      WidthCase{"one_flag_still_scales", 20, 5, 5, true, false, 5},
+                      WidthCase{"non_scaling_keeps_one_pixel", 20, 5, 5, true, true, 1},
+                      WidthCase{"non_scaling_three_pixels", 60, 0.2, 0.2, true, true, 3},
+                      WidthCase{"tiny_scale_stays_hairline", 20, 0.1, 0.1, false, false, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct ShapeOfStroke {
     const char* name;
