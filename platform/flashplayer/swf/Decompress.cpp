@@ -56,9 +56,16 @@ Result<std::vector<std::uint8_t>> lzmaBody(std::span<const std::uint8_t> file, s
     std::memcpy(head.data(), file.data() + kPrefix + 4, 5);
     for (int i = 0; i < 8; ++i)
         head[5 + i] = std::uint8_t(bodyLength >> (8 * i));
+    // The dictionary never needs to exceed the data it decodes; a hostile header
+    // asking for a gigabyte gets what the body needs (same output, bounded memory).
+    std::uint32_t dict = std::uint32_t(head[1]) | (std::uint32_t(head[2]) << 8) | (std::uint32_t(head[3]) << 16) |
+                         (std::uint32_t(head[4]) << 24);
+    dict = std::uint32_t(std::clamp<std::uint64_t>(dict, 4096, std::max<std::uint64_t>(bodyLength, 4096)));
+    for (int i = 0; i < 4; ++i)
+        head[1 + i] = std::uint8_t(dict >> (8 * i));
 
     lzma_stream s = LZMA_STREAM_INIT;
-    if (lzma_alone_decoder(&s, UINT64_MAX) != LZMA_OK)
+    if (lzma_alone_decoder(&s, bodyLength + (64u << 20)) != LZMA_OK)
         return makeError(ErrorCode::Decompression, "the LZMA decoder could not be initialised");
     // Grown in chunks so that a header claiming a huge body costs nothing until
     // the data really inflates that far.
