@@ -12,6 +12,13 @@
 
 class Scheduler;
 
+namespace render {
+class Renderer;
+}
+namespace swf {
+struct Movie;
+}
+
 namespace flash {
 
 // How the stage is fitted into the view (the object rectangle).
@@ -32,7 +39,7 @@ enum Align : unsigned {
 };
 
 // The control's quality values; Low draws without anti-aliasing.
-enum class Quality { Low = 0, High = 1, AutoLow = 2, Medium = 3, AutoHigh = 4, Best = 5 };
+enum class Quality { Low = 0, High = 1, AutoLow = 2, AutoHigh = 3, Medium = 4, Best = 5 };
 
 // The control's ready states: Loading while bytes are read, Complete once playable.
 enum class ReadyState { Loading = 0, Uninitialized = 1, Loaded = 2, Interactive = 3, Complete = 4 };
@@ -58,8 +65,10 @@ class PlayerCore;
 
 class Player {
 public:
-    // Timers attach to `scheduler`, or to Scheduler::Current() when null.
+    // Timers attach to `scheduler`, or to Scheduler::Current() when null. Frames are
+    // drawn with `renderer`, or with the QPainter backend when null.
     explicit Player(Scheduler* scheduler = nullptr, PlayerLimits limits = {});
+    Player(Scheduler* scheduler, PlayerLimits limits, std::unique_ptr<render::Renderer> renderer);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
@@ -70,6 +79,8 @@ public:
     // for later relative loads. After a successful load the movie shows its first
     // frame (its actions have run) and plays when autoplay is on (the default).
     bool load(const std::vector<uint8_t>& bytes, const std::string& url = {});
+    // A movie already read (or built in memory).
+    bool load(std::shared_ptr<const swf::Movie> movie, const std::string& url = {});
     void unload();
     bool isLoaded() const;
     const std::string& lastError() const;
@@ -138,9 +149,15 @@ public:
     void setOnFSCommand(std::function<void(const std::string& command, const std::string& args)> handler);
     // Any other getURL: the host decides whether to open it.
     void setOnGetURL(std::function<void(const std::string& url, const std::string& target)> handler);
+    // trace() output of the movie's scripts.
+    void setOnTrace(std::function<void(const std::string& message)> handler);
+
+    // The engine itself, for tests and tools that need more than this interface.
+    PlayerCore& core() { return *m_core; }
 
 private:
     std::unique_ptr<PlayerCore> m_core;
+    std::string m_error;
 };
 
 }  // namespace flash

@@ -1,0 +1,102 @@
+#include "DisplayDrawer.h"
+
+#include "ButtonObject.h"
+#include "MovieClip.h"
+#include "TextLayout.h"
+
+namespace flash {
+
+render::Matrix toRender(const swf::Matrix& m)
+{
+    return {m.a, m.b, m.c, m.d, double(m.tx), double(m.ty)};
+}
+
+render::ColorTransform toRender(const swf::ColorTransform& cx)
+{
+    return {cx.rMul / 256.0f, cx.gMul / 256.0f, cx.bMul / 256.0f, cx.aMul / 256.0f,
+            float(cx.rAdd), float(cx.gAdd), float(cx.bAdd), float(cx.aAdd)};
+}
+
+void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, const render::ColorTransform& cx,
+                             int nesting)
+{
+    if (nesting > m_maxNesting)
+        return;
+    std::vector<int> openMasks;   // clip depths of the masks in force, innermost last
+    for (const auto& [depth, object] : list) {
+        while (!openMasks.empty() && depth > openMasks.back()) {
+            m_renderer.popMask();
+            openMasks.pop_back();
+        }
+        if (object->clipDepth > 0) {
+            m_renderer.beginMask();
+            drawObject(*object, m, cx, nesting);
+            m_renderer.endMask();
+            openMasks.push_back(object->clipDepth);
+            continue;
+        }
+        if (!object->visible)
+            continue;
+        const bool layered = object->blendMode != render::BlendMode::Normal;
+        if (layered)
+            m_renderer.beginLayer(object->blendMode);
+        drawObject(*object, m, cx, nesting);
+        if (layered)
+            m_renderer.endLayer();
+    }
+    while (!openMasks.empty()) {
+        m_renderer.popMask();
+        openMasks.pop_back();
+    }
+}
+
+void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix& parentMatrix,
+                               const render::ColorTransform& parentCx, int nesting)
+{
+    const render::Matrix m = parentMatrix * toRender(object.matrix);
+    const render::ColorTransform cx = parentCx * toRender(object.colorTransform);
+    const uint16_t id = object.characterId();
+    switch (object.kind()) {
+    case ObjectKind::Shape: m_renderer.drawShape(m_library.shape(id), m, cx); break;
+    case ObjectKind::Morph: m_renderer.drawMorph(m_library.morph(id), object.ratio, m, cx); break;
+    case ObjectKind::Bitmap: m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth); break;
+    case ObjectKind::Text: drawText(object, m, cx); break;
+    case ObjectKind::EditText: drawEditText(object, m, cx); break;
+    case ObjectKind::Video: break;   // video frames are drawn once the decoder is attached
+    case ObjectKind::Sprite:
+        drawList(static_cast<const MovieClip&>(object).children(), m, cx, nesting + 1);
+        break;
+    case ObjectKind::Button:
+        drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);
+        break;
+    }
+}
+
+void DisplayDrawer::drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx)
+{
+    const swf::Text* text = m_library.movie().find<swf::Text>(object.characterId());
+    if (!text)
+        return;
+    const std::vector<render::GlyphInstance> glyphs = layoutStaticText(*text, m_library);
+    if (!glyphs.empty())
+        m_renderer.drawGlyphs(glyphs, m * toRender(text->matrix), cx);
+}
+
+void DisplayDrawer::drawEditText(const DisplayObject& object, const render::Matrix& m,
+                                 const render::ColorTransform& cx)
+{
+    const swf::EditText* edit = m_library.movie().find<swf::EditText>(object.characterId());
+    if (!edit)
+        return;
+    if (edit->border) {
+        const render::ShapeId box = m_library.box(edit->bounds, swf::Rgba{255, 255, 255, 255}, swf::Rgba{0, 0, 0, 255});
+        m_renderer.drawShape(box, m, cx);
+    }
+    const EditTextRuns runs = layoutEditText(*edit, object.text, m_library);
+    if (!runs.glyphs.empty())
+        m_renderer.drawGlyphs(runs.glyphs, m, cx);
+    for (const auto& [run, origin] : runs.deviceRuns)
+        m_renderer.drawDeviceText(run, m * render::Matrix::translate(origin.x, origin.y), cx);
+}
+
+}  // namespace flash

@@ -1,0 +1,103 @@
+// A timeline with its display list: the root movie or a placed sprite. Frames are
+// 0-based. Entering a frame applies its control tags in file order and queues its
+// actions; a goto backwards rebuilds the list from the first frame and keeps the
+// instances that survive (same depth, character and placing frame).
+#pragma once
+
+#include "DisplayObject.h"
+#include "avm1/Host.h"
+
+#include "swf/Tags.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace flash {
+
+// What a clip needs from the engine around it.
+class ClipContext {
+public:
+    virtual ~ClipContext() = default;
+    // A new instance of a dictionary character, or null when it cannot be shown.
+    virtual std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) = 0;
+    // Runs after the current frame advance, in order.
+    virtual void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) = 0;
+    virtual void queueInitActions(const swf::DoInitAction& init) = 0;
+    virtual void setBackground(swf::Rgba color) = 0;
+    virtual int swfVersion() const = 0;
+    virtual std::string newInstanceName() = 0;
+    // The mouse position in this clip's coordinates (twips).
+    virtual swf::Point mouseIn(const MovieClip& clip) const = 0;
+    // The object's bounds in its parent's coordinates (twips), for _width/_height.
+    virtual swf::Rect boundsInParent(const DisplayObject& object) = 0;
+    virtual void invalidate() = 0;
+    virtual int maxNestingDepth() const = 0;
+};
+
+class MovieClip : public DisplayObject, public avm1::Clip {
+public:
+    MovieClip(ClipContext& context, const swf::Timeline& timeline, uint16_t characterId, MovieClip* parentClip);
+    ~MovieClip() override;
+
+    MovieClip* asClip() override { return this; }
+    const swf::Timeline& timeline() const { return m_timeline; }
+    DisplayList& children() { return m_children; }
+    const DisplayList& children() const { return m_children; }
+    int nesting() const { return m_nesting; }
+
+    bool isPlaying() const override { return m_playing; }
+    void setPlaying(bool value) { m_playing = value; }
+    int frame() const { return m_frame; }
+    int frameCount() const;
+
+    // The first frame after placement (its actions run).
+    void enterFirstFrame();
+    // One tick of the frame clock: this clip, then its children, move on one frame
+    // when playing. `loop` false stops the clip on its last frame instead of wrapping.
+    void tick(bool loop);
+    // Goes to `target` (clamped); the target frame's actions run when `runActions`.
+    void gotoFrameIndex(int target, bool runActions);
+
+    // avm1::Clip
+    std::string targetPath() const override;
+    avm1::Clip* parentClip() override;
+    avm1::Clip* childClip(std::string_view instanceName) override;
+    avm1::Object& variables() override { return *m_variables; }
+    void play() override { m_playing = true; }
+    void stop() override { m_playing = false; }
+    void nextFrame() override;
+    void prevFrame() override;
+    void gotoFrame(int frame, bool andPlay) override;
+    bool gotoLabel(std::string_view label, bool andPlay) override;
+    int currentFrame() const override { return m_frame < 0 ? 0 : m_frame; }
+    int totalFrames() const override { return frameCount(); }
+    int framesLoaded() const override { return frameCount(); }
+    int frameOfLabel(std::string_view label) const override;
+    avm1::Value getProperty(avm1::ClipProperty property) override;
+    void setProperty(avm1::ClipProperty property, const avm1::Value& value) override;
+    bool removeClip() override;
+
+    MovieClip* findChildClip(std::string_view instanceName);
+    // onClipEvent handlers from the PlaceObject that made this clip.
+    std::vector<swf::ClipAction> clipEvents;
+    void queueClipEvent(uint32_t eventBit);
+
+private:
+    void applyFrame(int frame, bool runActions);
+    void place(const swf::PlaceObject& p, int frame);
+    void remove(int depth);
+    void rebuildTo(int target);
+    std::unique_ptr<DisplayObject> makeInstance(uint16_t characterId, int depth, int frame);
+
+    ClipContext& m_context;
+    const swf::Timeline& m_timeline;
+    DisplayList m_children;
+    std::shared_ptr<avm1::Object> m_variables;
+    int m_frame = -1;
+    bool m_playing = true;
+    int m_nesting = 0;
+};
+
+}  // namespace flash

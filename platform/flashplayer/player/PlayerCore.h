@@ -1,0 +1,167 @@
+// The engine behind Player: the loaded movie, its root clip, the frame clock, the
+// script interpreter, input and drawing. Tests drive it directly with a movie built
+// in memory and a renderer of their choice.
+#pragma once
+
+#include "FrameClock.h"
+#include "Library.h"
+#include "MovieClip.h"
+#include "Player.h"
+#include "avm1/Interpreter.h"
+
+#include "render/Renderer.h"
+#include "swf/Movie.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+class Scheduler;
+
+namespace flash {
+
+class ButtonObject;
+
+struct PlayerCallbacks {
+    std::function<void()> repaint;
+    std::function<void(int)> frameChanged;
+    std::function<void(ReadyState)> readyState;
+    std::function<void(int)> progress;
+    std::function<void(const std::string&, const std::string&)> fsCommand;
+    std::function<void(const std::string&, const std::string&)> getURL;
+    std::function<void(const std::string&)> trace;
+};
+
+class PlayerCore final : public ClipContext, public avm1::Host {
+public:
+    PlayerCore(Scheduler& scheduler, PlayerLimits limits, std::unique_ptr<render::Renderer> renderer);
+    ~PlayerCore() override;
+
+    bool load(std::shared_ptr<const swf::Movie> movie, const std::string& url);
+    void unload();
+    bool isLoaded() const { return m_root != nullptr; }
+    const swf::Movie* movie() const { return m_movie.get(); }
+    MovieClip* root() { return m_root.get(); }
+    PlayerCallbacks& callbacks() { return m_callbacks; }
+    ReadyState readyState() const { return m_readyState; }
+    void setAutoPlay(bool value) { m_autoPlay = value; }
+    const std::string& url() const { return m_url; }
+
+    void play();
+    void stop();
+    void rewind();
+    void gotoFrame(int frame);
+    int currentFrame() const;
+    int totalFrames() const;
+    bool isPlaying() const;
+    bool loop() const { return m_loop; }
+    void setLoop(bool value) { m_loop = value; }
+    void advanceFrame();
+    double frameRate() const { return m_clock.rate(); }
+
+    uint32_t backgroundColor() const;
+    void setBackgroundColor(int32_t rgb) { m_backgroundOverride = rgb; invalidate(); }
+    Quality quality() const { return m_quality; }
+    void setQuality(Quality q) { m_quality = q; invalidate(); }
+    ScaleMode scaleMode() const { return m_scaleMode; }
+    void setScaleMode(ScaleMode m) { m_scaleMode = m; invalidate(); }
+    unsigned align() const { return m_align; }
+    void setAlign(unsigned a) { m_align = a; invalidate(); }
+    bool transparent() const { return m_transparent; }
+    void setTransparent(bool t) { m_transparent = t; invalidate(); }
+    void setViewSize(int w, int h) { m_viewWidth = std::max(0, w); m_viewHeight = std::max(0, h); invalidate(); }
+    int viewWidth() const;
+    int viewHeight() const;
+    int stageWidth() const;
+    int stageHeight() const;
+
+    void render(const PixelBuffer& target, int originX = 0, int originY = 0);
+
+    void mouseMove(int x, int y);
+    void mouseDown(int x, int y);
+    void mouseUp(int x, int y);
+
+    bool setVariable(const std::string& path, const std::string& value);
+    std::string getVariable(const std::string& path);
+
+    // ClipContext
+    std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) override;
+    void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) override;
+    void queueInitActions(const swf::DoInitAction& init) override;
+    void setBackground(swf::Rgba color) override;
+    int swfVersion() const override;
+    std::string newInstanceName() override;
+    swf::Point mouseIn(const MovieClip& clip) const override;
+    swf::Rect boundsInParent(const DisplayObject& object) override;
+    void invalidate() override { m_dirty = true; }
+    int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
+
+    // avm1::Host
+    avm1::Clip* rootClip() override { return m_root.get(); }
+    avm1::Clip* clipByPath(const std::string& path) override;
+    void getURL(const std::string& url, const std::string& target) override;
+    void trace(const std::string& message) override;
+    double timeMs() const override;
+    uint32_t random() override;
+
+    // The stage-to-view matrix for the current view size and scale mode.
+    render::Matrix stageMatrix() const;
+
+private:
+    struct Pending {
+        std::shared_ptr<const std::vector<uint8_t>> code;
+        std::string clipPath;
+    };
+    struct ButtonKey {
+        std::string parentPath;
+        int depth = 0;
+        uint16_t id = 0;
+        bool operator==(const ButtonKey&) const = default;
+    };
+
+    void runQueuedActions();
+    void afterChange(int previousFrame);
+    void updateEditTexts(MovieClip& clip, int nesting);
+    ButtonObject* findButton(const ButtonKey& key);
+    ButtonObject* buttonAt(double stageX, double stageY, ButtonKey& key);
+    void buttonTransition(ButtonObject& button, uint16_t transition);
+    void mouseAt(int x, int y);
+
+    Scheduler& m_scheduler;
+    PlayerLimits m_limits;
+    PlayerCallbacks m_callbacks;
+    std::unique_ptr<render::Renderer> m_renderer;
+    std::shared_ptr<const swf::Movie> m_movie;
+    std::unique_ptr<Library> m_library;
+    std::unique_ptr<avm1::Interpreter> m_interpreter;
+    std::unique_ptr<MovieClip> m_root;
+    FrameClock m_clock;
+
+    std::deque<Pending> m_queue;
+    std::set<uint16_t> m_initDone;
+    std::string m_url;
+    ReadyState m_readyState = ReadyState::Uninitialized;
+    bool m_autoPlay = true;
+    bool m_loop = true;
+    bool m_dirty = true;
+    bool m_runningActions = false;
+    int32_t m_backgroundOverride = -1;
+    swf::Rgba m_movieBackground{255, 255, 255, 255};
+    Quality m_quality = Quality::High;
+    ScaleMode m_scaleMode = ScaleMode::ShowAll;
+    unsigned m_align = AlignCentre;
+    bool m_transparent = false;
+    int m_viewWidth = 0;
+    int m_viewHeight = 0;
+    int64_t m_loadedAtMs = 0;
+    uint32_t m_random = 0x2545F491;
+    int m_instanceCounter = 0;
+    swf::Point m_mouse;          // stage twips
+    bool m_mouseDown = false;
+    std::optional<ButtonKey> m_hover;
+    std::optional<ButtonKey> m_pressed;
+};
+
+}  // namespace flash

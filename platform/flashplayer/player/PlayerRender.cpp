@@ -1,0 +1,133 @@
+// Drawing a frame, and the geometry scripts ask for (bounds, mouse position).
+#include "PlayerCore.h"
+
+#include "ButtonObject.h"
+#include "DisplayDrawer.h"
+#include "Geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash {
+
+namespace {
+
+render::Quality toRenderQuality(Quality q)
+{
+    switch (q) {
+    case Quality::Low:
+    case Quality::AutoLow: return render::Quality::Low;
+    case Quality::Medium: return render::Quality::Medium;
+    case Quality::High:
+    case Quality::AutoHigh: return render::Quality::High;
+    case Quality::Best: return render::Quality::Best;
+    }
+    return render::Quality::High;
+}
+
+void unite(std::optional<swf::Rect>& into, const swf::Rect& r)
+{
+    if (!into) {
+        into = r;
+        return;
+    }
+    into->xMin = std::min(into->xMin, r.xMin);
+    into->xMax = std::max(into->xMax, r.xMax);
+    into->yMin = std::min(into->yMin, r.yMin);
+    into->yMax = std::max(into->yMax, r.yMax);
+}
+
+// Bounds of a character instance in its own space, children included.
+std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObject& object, int nesting)
+{
+    if (nesting > 64)
+        return std::nullopt;
+    const swf::Character* c = movie.character(object.characterId());
+    if (object.kind() == ObjectKind::Sprite || object.kind() == ObjectKind::Button) {
+        const DisplayList& list = object.kind() == ObjectKind::Sprite
+            ? static_cast<const MovieClip&>(object).children()
+            : const_cast<DisplayObject&>(object).asButton()->children();
+        std::optional<swf::Rect> all;
+        for (const auto& [depth, child] : list)
+            if (auto r = localBounds(movie, *child, nesting + 1))
+                unite(all, transformRect(*r, toRender(child->matrix)));
+        return all;
+    }
+    if (!c)
+        return std::nullopt;
+    if (const auto* s = std::get_if<swf::Shape>(c))
+        return s->bounds;
+    if (const auto* m = std::get_if<swf::MorphShape>(c))
+        return object.ratio < 32768 ? m->startBounds : m->endBounds;
+    if (const auto* t = std::get_if<swf::Text>(c))
+        return transformRect(t->bounds, toRender(t->matrix));
+    if (const auto* e = std::get_if<swf::EditText>(c))
+        return e->bounds;
+    if (const auto* v = std::get_if<swf::VideoStream>(c))
+        return swf::Rect{0, v->width * 20, 0, v->height * 20};
+    if (const auto* b = std::get_if<swf::Bitmap>(c))
+        return swf::Rect{0, b->width * 20, 0, b->height * 20};
+    return std::nullopt;
+}
+
+}  // namespace
+
+void PlayerCore::updateEditTexts(MovieClip& clip, int nesting)
+{
+    if (nesting > m_limits.maxNestingDepth)
+        return;
+    for (auto& [depth, child] : clip.children()) {
+        if (MovieClip* sub = child->asClip()) {
+            updateEditTexts(*sub, nesting + 1);
+        } else if (child->kind() == ObjectKind::EditText) {
+            const swf::EditText* field = m_movie->find<swf::EditText>(child->characterId());
+            if (field && !field->variableName.empty()) {
+                const avm1::Value v = m_interpreter->getVariable(field->variableName, clip);
+                if (!v.isUndefined())
+                    child->text = avm1::toString(v, swfVersion());
+            }
+        }
+    }
+}
+
+void PlayerCore::render(const PixelBuffer& target, int originX, int originY)
+{
+    if (!target.pixels || target.width <= 0 || target.height <= 0)
+        return;
+    render::FrameSetup setup;
+    setup.surface = {target.pixels, target.width, target.height, target.stride};
+    setup.viewport = {originX, originY, viewWidth(), viewHeight()};
+    setup.hasBackground = !m_transparent;
+    const uint32_t bg = backgroundColor();
+    setup.background = {uint8_t(bg >> 16), uint8_t(bg >> 8), uint8_t(bg), 255};
+    setup.stageToSurface = render::Matrix::translate(originX, originY) * stageMatrix();
+    setup.quality = toRenderQuality(m_quality);
+    if (!m_renderer->beginFrame(setup))
+        return;
+    if (m_root) {
+        updateEditTexts(*m_root, 0);
+        DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
+        drawer.drawList(m_root->children(), render::Matrix{}, render::ColorTransform{}, 0);
+    }
+    m_renderer->endFrame();
+    m_dirty = false;
+}
+
+swf::Rect PlayerCore::boundsInParent(const DisplayObject& object)
+{
+    if (!m_movie)
+        return {};
+    const std::optional<swf::Rect> r = localBounds(*m_movie, object, 0);
+    return r ? transformRect(*r, toRender(object.matrix)) : swf::Rect{};
+}
+
+swf::Point PlayerCore::mouseIn(const MovieClip& clip) const
+{
+    render::Matrix inverse;
+    if (!invert(worldMatrix(clip), inverse))
+        return {};
+    return {swf::Twips(std::clamp(inverse.mapX(m_mouse.x, m_mouse.y), -1e9, 1e9)),
+            swf::Twips(std::clamp(inverse.mapY(m_mouse.x, m_mouse.y), -1e9, 1e9))};
+}
+
+}  // namespace flash

@@ -1,0 +1,64 @@
+// What the interpreter needs from the player: movie clips it can drive and look up by
+// path, and the outside world (getURL, trace). The player implements both.
+#pragma once
+
+#include "Value.h"
+
+#include <string>
+#include <string_view>
+
+namespace flash::avm1 {
+
+// The clip properties by their GetProperty/SetProperty index.
+enum class ClipProperty : int {
+    X = 0, Y, XScale, YScale, CurrentFrame, TotalFrames, Alpha, Visible, Width, Height,
+    Rotation, Target, FramesLoaded, Name, DropTarget, Url, HighQuality, FocusRect,
+    SoundBufTime, Quality, XMouse, YMouse,
+    Count
+};
+// Index of "_x", "_alpha", ... or -1.
+int clipPropertyIndex(std::string_view name);
+
+// A movie clip as scripts see it.
+class Clip {
+public:
+    virtual ~Clip() = default;
+
+    virtual std::string targetPath() const = 0;     // "_level0.a.b"
+    virtual Clip* parentClip() = 0;                 // null for the root
+    virtual Clip* childClip(std::string_view instanceName) = 0;
+    virtual Object& variables() = 0;
+
+    virtual bool isPlaying() const = 0;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    virtual void nextFrame() = 0;
+    virtual void prevFrame() = 0;
+    virtual void gotoFrame(int frame, bool andPlay) = 0;     // 0-based; clamps
+    virtual bool gotoLabel(std::string_view label, bool andPlay) = 0;
+    virtual int currentFrame() const = 0;                    // 0-based
+    virtual int totalFrames() const = 0;
+    virtual int framesLoaded() const = 0;
+    // Frame number (0-based) of a label, or -1.
+    virtual int frameOfLabel(std::string_view label) const = 0;
+
+    virtual Value getProperty(ClipProperty property) = 0;
+    virtual void setProperty(ClipProperty property, const Value& value) = 0;
+    virtual bool removeClip() = 0;     // removeMovieClip: only script-made clips
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+    virtual Clip* rootClip() = 0;      // _level0
+    // Absolute path as made by Clip::targetPath(); null when the clip is gone.
+    virtual Clip* clipByPath(const std::string& path) = 0;
+    virtual void getURL(const std::string& url, const std::string& target) = 0;
+    virtual void trace(const std::string& message) { (void)message; }
+    virtual void setQualityToggle() {}
+    virtual void stopSounds() {}
+    virtual double timeMs() const { return 0; }   // getTimer: movie time, not wall time
+    virtual uint32_t random() = 0;                // deterministic per movie
+};
+
+}  // namespace flash::avm1

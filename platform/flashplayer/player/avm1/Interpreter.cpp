@@ -1,0 +1,118 @@
+#include "Interpreter.h"
+
+#include "ActionCodes.h"
+#include "Activation.h"
+#include "Operators.h"
+#include "Payload.h"
+
+namespace flash::avm1 {
+
+Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
+    : m_host(host), m_version(swfVersion), m_limits(limits),
+      m_globals(std::make_shared<Object>(swfVersion >= 7))
+{
+    installBuiltins();
+}
+
+Interpreter::~Interpreter()
+{
+    for (const std::weak_ptr<Object>& weak : m_objects)
+        if (std::shared_ptr<Object> object = weak.lock())
+            object->clear();
+    m_globals->clear();
+    m_objectPrototype->clear();
+    m_clipMethods->clear();
+}
+
+std::shared_ptr<Object> Interpreter::newObject()
+{
+    auto object = std::make_shared<Object>(m_version >= 7);
+    if (m_objects.size() >= 4096 && m_objects.size() == m_objects.capacity()) {
+        // Forget the objects already freed before the list grows again.
+        std::erase_if(m_objects, [](const std::weak_ptr<Object>& w) { return w.expired(); });
+    }
+    m_objects.push_back(object);
+    return object;
+}
+
+void Interpreter::resetBudget() { m_used = 0; }
+bool Interpreter::budgetExhausted() const { return m_used >= m_limits.maxInstructions; }
+
+void Interpreter::run(std::shared_ptr<const std::vector<uint8_t>> code, Clip& clip)
+{
+    if (!code || budgetExhausted())
+        return;
+    Activation act;
+    act.code = std::move(code);
+    act.begin = 0;
+    act.end = act.code->size();
+    act.originPath = clip.targetPath();
+    act.targetPath = act.originPath;
+    act.self = Value::fromClip(act.originPath);
+    const size_t base = m_stack.size();
+    try {
+        execute(act);
+    } catch (const AbortScript&) {
+    }
+    m_stack.resize(base);
+    m_depth = 0;
+}
+
+Clip* Interpreter::target(Activation& act)
+{
+    if (!act.targetValid)
+        return nullptr;
+    return m_host.clipByPath(act.targetPath);
+}
+
+Value Interpreter::execute(Activation& act)
+{
+    act.stackBase = m_stack.size();
+    size_t pc = act.begin;
+    while (pc < act.end && !act.returned) {
+        while (!act.blocks.empty() && pc >= act.blocks.back().end) {
+            pc = std::max(pc, act.blocks.back().resume);
+            act.blocks.pop_back();
+        }
+        if (pc >= act.end)
+            break;
+        if (++m_used > m_limits.maxInstructions)
+            throw AbortScript{};
+        if (!step(act, pc))
+            break;
+    }
+    return act.returnValue;
+}
+
+// Reads the action at pc, moves pc past it and runs it. False ends the block.
+bool Interpreter::step(Activation& act, size_t& pc)
+{
+    const std::vector<uint8_t>& code = *act.code;
+    const uint8_t op = code[pc];
+    if (op == End)
+        return false;
+    size_t length = 0;
+    size_t header = 1;
+    if (op >= 0x80) {
+        if (pc + 3 > act.end)
+            return false;
+        length = code[pc + 1] | (code[pc + 2] << 8);
+        header = 3;
+    }
+    if (pc + header + length > act.end)
+        return false;
+    const size_t payloadAt = pc + header;
+    pc = payloadAt + length;
+    if (act.skipActions > 0) {
+        --act.skipActions;
+        return true;
+    }
+    Payload p(code.data() + payloadAt, length);
+    Ops ops{*this, act, p, pc, payloadAt};
+    ops.dispatch(op);
+    if (m_stack.size() > m_limits.maxStack)
+        throw AbortScript{};
+    return true;
+}
+
+}  // namespace flash::avm1

@@ -1,0 +1,75 @@
+// The ActionScript 1/2 stack machine. One interpreter per movie; the player hands it
+// each action block with the clip whose timeline (or button) it belongs to. Unknown
+// actions are skipped by their length, so newer movies degrade instead of failing; a
+// per-frame instruction budget and a call-depth limit stop runaway scripts.
+#pragma once
+
+#include "Host.h"
+#include "Value.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace flash::avm1 {
+
+struct Limits {
+    size_t maxInstructions = 200000;   // per budget period (one frame advance)
+    int maxCallDepth = 64;
+    size_t maxStack = 65536;
+};
+
+class Interpreter {
+public:
+    Interpreter(Host& host, int swfVersion, Limits limits = {});
+    ~Interpreter();
+
+    // Runs one action block (DoAction, DoInitAction, button or clip actions) with
+    // `clip` as its target and `this`.
+    void run(std::shared_ptr<const std::vector<uint8_t>> code, Clip& clip);
+    // A new frame advance starts: the instruction budget refills.
+    void resetBudget();
+    bool budgetExhausted() const;
+
+    // Variables by path, for the host's SetVariable/GetVariable: "a", "clip.a",
+    // "/clip:a", "_root.clip.a".
+    void setVariable(const std::string& path, const Value& value, Clip& base);
+    Value getVariable(const std::string& path, Clip& base);
+
+    Value callFunction(const Value& function, const Value& self, std::vector<Value>& args);
+    Host& host() { return m_host; }
+    int swfVersion() const { return m_version; }
+    Object& globals() { return *m_globals; }
+    Clip* resolveClip(const Value& v);
+    // Every script object is made here, so the interpreter can break the reference
+    // cycles scripts build (o.self = o) when the movie goes away.
+    std::shared_ptr<Object> newObject();
+
+    struct Activation;
+
+private:
+    friend struct Ops;
+    Value execute(Activation& act);
+    bool step(Activation& act, size_t& pc);
+    Clip* target(Activation& act);
+    Clip* resolvePath(const std::string& path, Clip* base, Activation* act);
+    Value lookup(const std::string& name, Activation& act);
+    void assign(const std::string& name, const Value& value, Activation& act);
+    Value getMember(const Value& object, const std::string& name);
+    void setMember(const Value& object, const std::string& name, const Value& value);
+    Value construct(const Value& constructor, std::vector<Value>& args);
+    void installBuiltins();
+
+    Host& m_host;
+    int m_version;
+    Limits m_limits;
+    size_t m_used = 0;
+    int m_depth = 0;
+    std::vector<Value> m_stack;
+    std::shared_ptr<Object> m_globals;
+    std::shared_ptr<Object> m_clipMethods;
+    std::shared_ptr<Object> m_objectPrototype;
+    std::vector<std::weak_ptr<Object>> m_objects;
+};
+
+}  // namespace flash::avm1

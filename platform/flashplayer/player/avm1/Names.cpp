@@ -1,0 +1,312 @@
+// Name lookup: scope chain, paths to clips, members of clips and objects, calls.
+#include "Activation.h"
+#include "Interpreter.h"
+
+#include <cctype>
+
+namespace flash::avm1 {
+
+static bool iequals(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int clipPropertyIndex(std::string_view name)
+{
+    static const char* const names[] = {
+        "_x", "_y", "_xscale", "_yscale", "_currentframe", "_totalframes", "_alpha",
+        "_visible", "_width", "_height", "_rotation", "_target", "_framesloaded", "_name",
+        "_droptarget", "_url", "_highquality", "_focusrect", "_soundbuftime", "_quality",
+        "_xmouse", "_ymouse"};
+    for (int i = 0; i < static_cast<int>(std::size(names)); ++i)
+        if (iequals(name, names[i]))
+            return i;
+    return -1;
+}
+
+Clip* Interpreter::resolveClip(const Value& v)
+{
+    if (v.type == Value::Type::Clip)
+        return m_host.clipByPath(v.text);
+    return nullptr;
+}
+
+// One path segment from `clip`: special names, then child instances, then variables
+// that hold clips.
+static Clip* stepInto(Clip* clip, std::string_view segment, Host& host)
+{
+    if (!clip)
+        return nullptr;
+    if (segment.empty() || segment == ".")
+        return clip;
+    if (segment == ".." || iequals(segment, "_parent"))
+        return clip->parentClip();
+    if (iequals(segment, "_root") || iequals(segment, "_level0"))
+        return host.rootClip();
+    if (segment == "this")
+        return clip;
+    if (Clip* child = clip->childClip(segment))
+        return child;
+    const Value v = clip->variables().get(std::string(segment));
+    if (v.type == Value::Type::Clip)
+        return host.clipByPath(v.text);
+    return nullptr;
+}
+
+Clip* Interpreter::resolvePath(const std::string& path, Clip* base, Activation* act)
+{
+    if (path.empty())
+        return base;
+    Clip* clip = base;
+    size_t i = 0;
+    if (path[0] == '/') {
+        clip = m_host.rootClip();
+        i = 1;
+    }
+    int steps = 0;
+    while (i <= path.size() && clip && steps++ < 256) {
+        size_t next = path.find_first_of("/.", i);
+        if (next == std::string::npos)
+            next = path.size();
+        // ".." is a slash-syntax segment, not two dots.
+        if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/'))
+            next = i + 2;
+        const std::string_view segment(path.data() + i, next - i);
+        if (!segment.empty()) {
+            if (steps == 1 && act && act->locals && act->locals->has(std::string(segment))) {
+                clip = resolveClip(act->locals->get(std::string(segment)));
+            } else {
+                clip = stepInto(clip, segment, m_host);
+            }
+        }
+        if (next >= path.size())
+            break;
+        i = next + 1;
+    }
+    return clip;
+}
+
+Value Interpreter::lookup(const std::string& name, Activation& act)
+{
+    // Paths: "/a/b:var", "a.b:var", "_root.a.var", "a.b".
+    const size_t colon = name.rfind(':');
+    if (colon != std::string::npos) {
+        Clip* clip = resolvePath(name.substr(0, colon), target(act), &act);
+        return clip ? getMember(Value::fromClip(clip->targetPath()), name.substr(colon + 1)) : Value{};
+    }
+    if (!name.empty() && name[0] == '/') {
+        Clip* clip = resolvePath(name, target(act), &act);
+        return clip ? Value::fromClip(clip->targetPath()) : Value{};
+    }
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos && dot > 0) {
+        Value v = lookup(name.substr(0, dot), act);
+        size_t i = dot + 1;
+        while (i <= name.size()) {
+            size_t next = name.find('.', i);
+            if (next == std::string::npos)
+                next = name.size();
+            v = getMember(v, name.substr(i, next - i));
+            if (next >= name.size())
+                break;
+            i = next + 1;
+        }
+        return v;
+    }
+    if (name == "this")
+        return act.self;
+    if (iequals(name, "_root") || iequals(name, "_level0"))
+        return Value::fromClip(m_host.rootClip()->targetPath());
+    if (name == "_global")
+        return Value::fromObject(m_globals);
+    for (auto it = act.blocks.rbegin(); it != act.blocks.rend(); ++it) {
+        if (!it->isWith)
+            continue;
+        if (it->object.type == Value::Type::Object && it->object.object->has(name))
+            return it->object.object->get(name);
+        if (Clip* clip = resolveClip(it->object))
+            if (clip->variables().has(name) || clip->childClip(name))
+                return getMember(it->object, name);
+    }
+    if (act.locals && act.locals->has(name))
+        return act.locals->get(name);
+    if (Clip* clip = target(act)) {
+        if (iequals(name, "_parent")) {
+            Clip* parent = clip->parentClip();
+            return parent ? Value::fromClip(parent->targetPath()) : Value{};
+        }
+        if (clip->variables().has(name) || clip->childClip(name) || clipPropertyIndex(name) >= 0)
+            return getMember(Value::fromClip(clip->targetPath()), name);
+    }
+    if (m_globals->has(name))
+        return m_globals->get(name);
+    return {};
+}
+
+void Interpreter::assign(const std::string& name, const Value& value, Activation& act)
+{
+    const size_t colon = name.rfind(':');
+    const size_t dot = name.rfind('.');
+    if (colon != std::string::npos || (dot != std::string::npos && dot > 0)) {
+        const size_t cut = colon != std::string::npos ? colon : dot;
+        const std::string owner = name.substr(0, cut);
+        const std::string member = name.substr(cut + 1);
+        if (colon != std::string::npos || owner[0] == '/') {
+            if (Clip* clip = resolvePath(owner, target(act), &act))
+                setMember(Value::fromClip(clip->targetPath()), member, value);
+        } else {
+            setMember(lookup(owner, act), member, value);
+        }
+        return;
+    }
+    for (auto it = act.blocks.rbegin(); it != act.blocks.rend(); ++it) {
+        if (it->isWith && it->object.type == Value::Type::Object && it->object.object->has(name)) {
+            it->object.object->set(name, value);
+            return;
+        }
+    }
+    if (act.locals && act.locals->has(name)) {
+        act.locals->set(name, value);
+        return;
+    }
+    if (Clip* clip = target(act))
+        setMember(Value::fromClip(clip->targetPath()), name, value);
+}
+
+Value Interpreter::getMember(const Value& object, const std::string& name)
+{
+    if (object.type == Value::Type::Clip) {
+        Clip* clip = resolveClip(object);
+        if (!clip)
+            return {};
+        const int property = clipPropertyIndex(name);
+        if (property >= 0)
+            return clip->getProperty(static_cast<ClipProperty>(property));
+        if (clip->variables().has(name))
+            return clip->variables().get(name);
+        if (Clip* child = clip->childClip(name))
+            return Value::fromClip(child->targetPath());
+        if (iequals(name, "_parent")) {
+            Clip* parent = clip->parentClip();
+            return parent ? Value::fromClip(parent->targetPath()) : Value{};
+        }
+        return m_clipMethods->get(name);
+    }
+    if (object.type == Value::Type::Object)
+        return object.object->get(name);
+    if (object.type == Value::Type::String && name == "length")
+        return Value::fromNumber(double(object.text.size()));
+    return {};
+}
+
+void Interpreter::setMember(const Value& object, const std::string& name, const Value& value)
+{
+    if (object.type == Value::Type::Clip) {
+        Clip* clip = resolveClip(object);
+        if (!clip)
+            return;
+        const int property = clipPropertyIndex(name);
+        if (property >= 0)
+            clip->setProperty(static_cast<ClipProperty>(property), value);
+        else
+            clip->variables().set(name, value);
+        return;
+    }
+    if (object.type == Value::Type::Object)
+        object.object->set(name, value);
+}
+
+void Interpreter::setVariable(const std::string& path, const Value& value, Clip& base)
+{
+    Activation act;
+    act.originPath = act.targetPath = base.targetPath();
+    act.self = Value::fromClip(act.originPath);
+    assign(path, value, act);
+}
+
+Value Interpreter::getVariable(const std::string& path, Clip& base)
+{
+    Activation act;
+    act.originPath = act.targetPath = base.targetPath();
+    act.self = Value::fromClip(act.originPath);
+    return lookup(path, act);
+}
+
+Value Interpreter::callFunction(const Value& function, const Value& self, std::vector<Value>& args)
+{
+    if (function.type != Value::Type::Object)
+        return {};
+    Object& fn = *function.object;
+    if (fn.native)
+        return fn.native(*this, self, args);
+    if (!fn.script || m_depth >= m_limits.maxCallDepth)
+        return {};
+    const ScriptFunction& body = *fn.script;
+    Activation act;
+    act.code = body.code;
+    act.begin = body.begin;
+    act.end = body.end;
+    act.originPath = act.targetPath = body.definedIn;
+    act.self = self.isUndefined() ? Value::fromClip(body.definedIn) : self;
+    act.locals = newObject();
+    auto arguments = newObject();
+    arguments->isArray = true;
+    arguments->set("length", Value::fromNumber(0));
+    for (size_t i = 0; i < args.size(); ++i)
+        arguments->set(std::to_string(i), args[i]);
+    if (body.isFunction2) {
+        act.registers.assign(std::max<size_t>(body.registerCount, 1), Value{});
+        size_t reg = 1;
+        auto preload = [&](uint16_t bit, const Value& v) {
+            if ((body.flags & bit) && reg < act.registers.size())
+                act.registers[reg++] = v;
+        };
+        Clip* definedOn = m_host.clipByPath(body.definedIn);
+        Clip* parent = definedOn ? definedOn->parentClip() : nullptr;
+        preload(0x0001, act.self);
+        preload(0x0008, Value::fromObject(arguments));
+        preload(0x0020, Value::undefined());
+        preload(0x0040, Value::fromClip(m_host.rootClip()->targetPath()));
+        preload(0x0080, parent ? Value::fromClip(parent->targetPath()) : Value{});
+        preload(0x0100, Value::fromObject(m_globals));
+    }
+    for (size_t i = 0; i < body.params.size(); ++i) {
+        const Value arg = i < args.size() ? args[i] : Value{};
+        const uint8_t reg = i < body.paramRegisters.size() ? body.paramRegisters[i] : 0;
+        if (reg && reg < act.registers.size())
+            act.registers[reg] = arg;
+        else
+            act.locals->set(body.params[i], arg);
+    }
+    if (!(body.flags & 0x0004))
+        act.locals->set("arguments", Value::fromObject(arguments));
+    ++m_depth;
+    Value result = execute(act);
+    --m_depth;
+    if (m_stack.size() > act.stackBase)
+        m_stack.resize(act.stackBase);
+    return result;
+}
+
+Value Interpreter::construct(const Value& constructor, std::vector<Value>& args)
+{
+    auto object = newObject();
+    object->prototype = m_objectPrototype;
+    if (constructor.type != Value::Type::Object)
+        return Value::fromObject(object);
+    const Value proto = constructor.object->get("prototype");
+    if (proto.type == Value::Type::Object)
+        object->prototype = proto.object;
+    const Value self = Value::fromObject(object);
+    const Value result = callFunction(constructor, self, args);
+    if (constructor.object->native && result.type == Value::Type::Object)
+        return result;
+    return self;
+}
+
+}  // namespace flash::avm1

@@ -1,0 +1,136 @@
+// Frames drawn with the QPainter backend: positions, the default scale mode (show
+// all, centred), other scale modes, transparency, colour transforms. Low quality
+// draws without anti-aliasing, so pixel values are exact.
+#include "TestMovies.h"
+
+#include "render/PainterRenderer.h"
+#include "Scheduler.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace flash::test {
+namespace {
+
+struct Painted {
+    VirtualClock clock;
+    std::unique_ptr<PlayerCore> core;
+    QImage image;
+    explicit Painted(MovieMaker& mm)
+    {
+        core = std::make_unique<PlayerCore>(clock, PlayerLimits{}, render::createPainterRenderer());
+        core->setQuality(Quality::Low);
+        EXPECT_TRUE(core->load(mm.done(), {}));
+    }
+    QRgb draw(int w, int h, QRgb prefill = 0)
+    {
+        image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        image.fill(prefill);
+        core->render({image.bits(), w, h, int(image.bytesPerLine())});
+        return 0;
+    }
+    QRgb at(int x, int y) const { return image.pixel(x, y); }
+};
+
+MovieMaker redSquareOnGreen()
+{
+    MovieMaker mm(100, 100);
+    mm.frame(0).tags = {swf::SetBackgroundColor{{0, 255, 0, 255}}};
+    const uint16_t red = mm.rect({200, 600, 200, 600}, {255, 0, 0, 255});   // 10..30 px
+    mm.frame(0).tags.push_back(place(red, 1));
+    return mm;
+}
+
+TEST(Render, ShapeLandsAtItsStagePosition)
+{
+    MovieMaker mm = redSquareOnGreen();
+    Painted p(mm);
+    p.draw(100, 100);
+    EXPECT_EQ(p.at(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(9, 20), qRgb(0, 255, 0));
+    EXPECT_EQ(p.at(30, 20), qRgb(0, 255, 0));
+    EXPECT_EQ(p.at(80, 80), qRgb(0, 255, 0));
+}
+
+TEST(Render, ShowAllCentresTheStageInAWiderView)
+{
+    MovieMaker mm = redSquareOnGreen();
+    Painted p(mm);
+    p.core->setViewSize(200, 100);
+    p.draw(200, 100);
+    EXPECT_EQ(p.at(70, 20), qRgb(255, 0, 0));    // 50 px letterbox on the left
+    EXPECT_EQ(p.at(20, 20), qRgb(0, 255, 0));    // the letterbox shows the background
+    p.core->setViewSize(200, 200);
+    p.draw(200, 200);
+    EXPECT_EQ(p.at(40, 40), qRgb(255, 0, 0));    // scaled by 2: 20..60 px
+    EXPECT_EQ(p.at(61, 40), qRgb(0, 255, 0));
+}
+
+struct ModeCase {
+    ScaleMode mode;
+    unsigned align;
+    int x, y;       // a pixel that must be red
+    int bx, by;     // a pixel that must be background
+};
+
+class ScaleModes : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(ScaleModes, PlaceTheStage)
+{
+    MovieMaker mm = redSquareOnGreen();
+    Painted p(mm);
+    p.core->setScaleMode(GetParam().mode);
+    p.core->setAlign(GetParam().align);
+    p.core->setViewSize(200, 100);
+    p.draw(200, 100);
+    EXPECT_EQ(p.at(GetParam().x, GetParam().y), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(GetParam().bx, GetParam().by), qRgb(0, 255, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Player, ScaleModes, ::testing::Values(
+    ModeCase{ScaleMode::ShowAll, AlignLeft, 20, 20, 70, 20},
+    ModeCase{ScaleMode::ShowAll, AlignRight, 120, 20, 20, 20},
+    ModeCase{ScaleMode::ExactFit, AlignCentre, 50, 20, 62, 20},     // x stretched: 20..60
+    ModeCase{ScaleMode::NoScale, AlignCentre, 70, 20, 45, 20},
+    ModeCase{ScaleMode::NoBorder, AlignCentre, 50, 2, 50, 70}));   // 2x: 20..60 x, -30..10 y
+
+TEST(Render, TransparentModeKeepsWhatTheSurfaceHolds)
+{
+    MovieMaker mm = redSquareOnGreen();
+    Painted p(mm);
+    p.core->setTransparent(true);
+    p.draw(100, 100, qRgb(0, 0, 255));
+    EXPECT_EQ(p.at(80, 80), qRgb(0, 0, 255));
+    EXPECT_EQ(p.at(20, 20), qRgb(255, 0, 0));
+}
+
+TEST(Render, OriginMovesTheViewInsideTheSurface)
+{
+    MovieMaker mm = redSquareOnGreen();
+    Painted p(mm);
+    QImage image(150, 150, QImage::Format_ARGB32_Premultiplied);
+    image.fill(qRgb(0, 0, 255));
+    p.core->render({image.bits(), 150, 150, int(image.bytesPerLine())}, 50, 50);
+    EXPECT_EQ(image.pixel(70, 70), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(55, 55), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(20, 20), qRgb(0, 0, 255));   // outside the view: untouched
+}
+
+TEST(Render, ColourTransformAndBackgroundOverride)
+{
+    MovieMaker mm(100, 100);
+    const uint16_t grey = mm.rect({0, 2000, 0, 2000}, {100, 100, 100, 255});
+    swf::PlaceObject p0 = place(grey, 1);
+    p0.colorTransform = swf::ColorTransform{512, 0, 256, 256, 0, 50, -100, 0};
+    mm.frame(0).tags = {p0};
+    Painted p(mm);
+    p.draw(100, 100);
+    EXPECT_EQ(p.at(50, 50), qRgb(200, 50, 0));
+    EXPECT_EQ(p.core->backgroundColor(), 0xFFFFFFu);
+    p.core->setBackgroundColor(0x123456);
+    EXPECT_EQ(p.core->backgroundColor(), 0x123456u);
+}
+
+}  // namespace
+}  // namespace flash::test
