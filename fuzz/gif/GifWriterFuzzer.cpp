@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 3)
+    if (size < 4)
         return 0;
     const int width = 1 + data[0] % 97, height = 1 + data[1] % 61;
     const bool grey = data[2] & 1;
