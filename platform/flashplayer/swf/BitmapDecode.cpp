@@ -2,6 +2,7 @@
 // formats through zlib, the JPEG kinds through JpegDecode.cpp plus their zlib
 // alpha plane.
 #include "swf/Bitmap.h"
+#include "swf/ImageDecode.h"
 
 #include <zlib.h>
 
@@ -10,10 +11,9 @@
 
 namespace swf {
 
-namespace {
+namespace detail {
 
-// Inflates at most `cap` bytes; the output may be shorter when the stream ends.
-Result<std::vector<std::uint8_t>> inflateCapped(std::span<const std::uint8_t> in, std::size_t cap)
+Result<std::vector<std::uint8_t>> inflatePartial(std::span<const std::uint8_t> in, std::size_t cap)
 {
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
@@ -32,6 +32,12 @@ Result<std::vector<std::uint8_t>> inflateCapped(std::span<const std::uint8_t> in
         return makeError(ErrorCode::Decompression, "the bitmap's zlib data is damaged");
     return out;
 }
+
+} // namespace detail
+
+namespace {
+
+using detail::inflatePartial;
 
 std::uint32_t premultiply(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
@@ -74,7 +80,7 @@ Result<DecodedBitmap> decodeLossless(const Bitmap& bm, const Limits& limits)
     const std::size_t need = tableBytes + stride * h;
     if (need > limits.maxBitmapBytes)
         return makeError(ErrorCode::LimitExceeded, "the bitmap's data is larger than allowed");
-    auto raw = inflateCapped(bm.data, need);
+    auto raw = inflatePartial(bm.data, need);
     SWF_TRY(raw);
     // The last row may lack its padding.
     if (raw->size() < need - (stride - w * bpp))
@@ -112,14 +118,13 @@ Result<DecodedBitmap> decodeLossless(const Bitmap& bm, const Limits& limits)
     return out;
 }
 
-bool isPng(std::span<const std::uint8_t> d) { return d.size() >= 4 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G'; }
 bool isGif(std::span<const std::uint8_t> d) { return d.size() >= 3 && d[0] == 'G' && d[1] == 'I' && d[2] == 'F'; }
 
 Status applyAlpha(std::span<const std::uint8_t> alphaData, DecodedBitmap& bm)
 {
     if (alphaData.empty())
         return Ok{};
-    auto alpha = inflateCapped(alphaData, bm.pixels.size());
+    auto alpha = inflatePartial(alphaData, bm.pixels.size());
     SWF_TRY(alpha);
     // A short plane leaves the rest opaque.
     for (std::size_t i = 0; i < alpha->size(); ++i) {
@@ -135,8 +140,10 @@ Result<DecodedBitmap> decodeBitmap(const Bitmap& bitmap, std::span<const std::ui
 {
     if (bitmap.kind == BitmapKind::Lossless || bitmap.kind == BitmapKind::Lossless2)
         return decodeLossless(bitmap, limits);
-    if (isPng(bitmap.data) || isGif(bitmap.data))
-        return makeError(ErrorCode::Unsupported, "PNG and GIF data in a JPEG bitmap tag are not decoded");
+    if (detail::isPng(bitmap.data))
+        return detail::decodePng(bitmap.data, limits);
+    if (isGif(bitmap.data))
+        return makeError(ErrorCode::Unsupported, "GIF data in a JPEG bitmap tag is not decoded");
     auto tables = bitmap.kind == BitmapKind::Jpeg ? jpegTables : std::span<const std::uint8_t>{};
     auto decoded = decodeJpeg(tables, bitmap.data, limits);
     SWF_TRY(decoded);

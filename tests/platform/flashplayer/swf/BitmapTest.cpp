@@ -209,3 +209,66 @@ TEST(SwfJpeg, RefusesDamagedAndOversizedImagesCleanly)
 }
 
 } // namespace
+
+namespace {
+
+// PNG data in DefineBitsJPEG2/3, made by ffmpeg's PNG encoder in every colour
+// type it writes and compared with ffmpeg's own decoding.
+std::vector<std::uint8_t> readBytes(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    std::vector<std::uint8_t> out;
+    if (!f)
+        return out;
+    std::uint8_t buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out.insert(out.end(), buf, buf + n);
+    std::fclose(f);
+    return out;
+}
+
+class SwfPng : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SwfPng, DecodesAsFfmpegDoes)
+{
+    const std::string dir = std::string(TOVRANE_BINARY_DIR) + "/swf-png-test-";
+    const std::string png = dir + GetParam() + ".png", raw = dir + GetParam() + ".rgba";
+    const std::string make = std::string("ffmpeg -y -v error -f lavfi -i 'testsrc=size=21x9,format=rgba,"
+                                         "colorchannelmixer=aa=0.5' -frames:v 1 -pix_fmt ") + GetParam() + " '" + png + "'";
+    const std::string ref = "ffmpeg -y -v error -i '" + png + "' -f rawvideo -pix_fmt rgba '" + raw + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_EQ(std::system(ref.c_str()), 0);
+    Bitmap b;
+    b.kind = BitmapKind::Jpeg3;
+    b.data = readBytes(png);
+    b.alphaData = {1, 2, 3}; // ignored for PNG data
+    auto d = decodeBitmap(b, {});
+    ASSERT_TRUE(d.ok()) << d.error().message;
+    ASSERT_EQ(d->width, 21);
+    ASSERT_EQ(d->height, 9);
+    const auto rgba = readBytes(raw);
+    ASSERT_EQ(rgba.size(), 21u * 9 * 4);
+    for (std::size_t i = 0; i < d->pixels.size(); ++i) {
+        const unsigned a = rgba[4 * i + 3];
+        auto m = [a](unsigned c) { return (c * a + 127) / 255; };
+        const std::uint32_t want = (a << 24) | (m(rgba[4 * i]) << 16) | (m(rgba[4 * i + 1]) << 8) | m(rgba[4 * i + 2]);
+        for (int sh = 0; sh < 32; sh += 8) // 16-bit samples and their premultiplication may round either way
+            ASSERT_NEAR(int((d->pixels[i] >> sh) & 0xFF), int((want >> sh) & 0xFF), 2) << "pixel " << i;
+    }
+    // Cut anywhere: a clear error or a picture of the right size.
+    for (std::size_t cut = 0; cut < b.data.size(); cut += 17) {
+        Bitmap part = b;
+        part.data.resize(cut);
+        auto p = decodeBitmap(part, {});
+        if (p.ok()) {
+            EXPECT_EQ(p->pixels.size(), 21u * 9);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ColourTypes, SwfPng,
+                         ::testing::Values("rgba", "rgb24", "pal8", "gray", "ya8", "monob", "gray16be", "rgb48be",
+                                           "rgba64be"));
+
+} // namespace
