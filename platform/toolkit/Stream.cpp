@@ -62,7 +62,7 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count)
 
 size_t TMemoryStream::Read(void* buffer, size_t count)
 {
-    if (m_pos >= m_data.size())
+    if (count == 0 || m_pos >= m_data.size())
         return 0;
     size_t n = std::min(count, m_data.size() - m_pos);
     std::memcpy(buffer, m_data.data() + m_pos, n);
