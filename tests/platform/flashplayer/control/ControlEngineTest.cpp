@@ -110,6 +110,16 @@ TEST_F(ControlEngineTest, PlaysAndDrawsARealMovie)
     EXPECT_EQ(s.at(10, 15), 0xFFFF0000u);  // red square
     EXPECT_EQ(s.at(30, 15), 0xFF0000FFu);  // blue stage
 
+    // A partial repaint as the host does it: the part (16, 10)-(24, 20) into a
+    // scratch buffer, origin moved so the part's corner lands at (0, 0).
+    Surface part(8, 10, 0);
+    MoveWindowOrg(&part.dc, -16, -10);
+    RECTL bounds{0, 0, 24, 20};
+    ASSERT_EQ(view->Draw(DVASPECT_TRANSPARENT, -1, nullptr, nullptr, nullptr, &part.dc, &bounds, nullptr, nullptr, 0),
+        S_OK);
+    EXPECT_EQ(part.at(0, 0), 0xFFFF0000u);  // stage x 16: still the square
+    EXPECT_EQ(part.at(7, 9), 0xFF0000FFu);  // stage x 23: the blue beside it
+
     int before = site->invalidations;
     flash->Play();
     clock.AdvanceBy(100);  // one frame at 10 frames per second
