@@ -3,6 +3,7 @@
 #include "ButtonObject.h"
 #include "MovieClip.h"
 #include "TextLayout.h"
+#include "VideoObject.h"
 
 namespace flash {
 
@@ -62,7 +63,7 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
     case ObjectKind::Bitmap: m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth); break;
     case ObjectKind::Text: drawText(object, m, cx); break;
     case ObjectKind::EditText: drawEditText(object, m, cx); break;
-    case ObjectKind::Video: break;   // video frames are drawn once the decoder is attached
+    case ObjectKind::Video: drawVideo(const_cast<VideoObject&>(static_cast<const VideoObject&>(object)), m, cx); break;
     case ObjectKind::Sprite:
         drawList(static_cast<const MovieClip&>(object).children(), m, cx, nesting + 1);
         break;
@@ -70,6 +71,19 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
         drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);
         break;
     }
+}
+
+void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx)
+{
+    const video::VideoImage* picture = object.pictureFor(object.ratio);
+    if (!picture)
+        return;
+    const render::ImageView view{reinterpret_cast<const uint8_t*>(picture->pixels.data()), picture->width,
+                                 picture->height, picture->width * 4};
+    const swf::VideoStream& s = object.stream();
+    const double w = (s.width ? s.width : picture->width) * 20.0;
+    const double h = (s.height ? s.height : picture->height) * 20.0;
+    m_renderer.drawVideoFrame(view, w, h, m, cx, s.smoothing);
 }
 
 void DisplayDrawer::drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx)

@@ -8,6 +8,8 @@
 
 namespace flash {
 
+class VideoObject;
+
 render::Matrix toRender(const swf::Matrix& m);
 render::ColorTransform toRender(const swf::ColorTransform& cx);
 
@@ -20,6 +22,7 @@ public:
 
 private:
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawEditText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
 

@@ -2,6 +2,7 @@
 
 #include "ButtonObject.h"
 #include "StageFit.h"
+#include "VideoObject.h"
 
 #include "Scheduler.h"
 
@@ -208,8 +209,8 @@ std::unique_ptr<DisplayObject> PlayerCore::instantiate(uint16_t characterId, Mov
         return std::make_unique<DisplayObject>(ObjectKind::Text, characterId);
     if (std::holds_alternative<swf::Bitmap>(*c))
         return std::make_unique<DisplayObject>(ObjectKind::Bitmap, characterId);
-    if (std::holds_alternative<swf::VideoStream>(*c))
-        return std::make_unique<DisplayObject>(ObjectKind::Video, characterId);
+    if (const auto* stream = std::get_if<swf::VideoStream>(c))
+        return std::make_unique<VideoObject>(*stream);
     if (const auto* edit = std::get_if<swf::EditText>(c)) {
         auto object = std::make_unique<DisplayObject>(ObjectKind::EditText, characterId);
         object->text = edit->initialText.value_or(std::string());
