@@ -99,7 +99,7 @@ ByteReader ByteReader::sub(std::size_t n)
 std::uint32_t ByteReader::ub(int bits)
 {
     std::uint32_t v = 0;
-    for (int i = 0; i < bits; ++i) {
+    while (bits > 0) {
         if (m_bitCount == 0) {
             if (m_pos >= m_data.size()) {
                 fail();
@@ -108,8 +108,10 @@ std::uint32_t ByteReader::ub(int bits)
             m_bitByte = m_data[m_pos++];
             m_bitCount = 8;
         }
-        --m_bitCount;
-        v = (v << 1) | ((m_bitByte >> m_bitCount) & 1u);
+        const int take = bits < m_bitCount ? bits : m_bitCount;
+        v = (v << take) | ((unsigned(m_bitByte) >> (m_bitCount - take)) & ((1u << take) - 1));
+        m_bitCount -= take;
+        bits -= take;
     }
     return v;
 }
