@@ -13,8 +13,8 @@ namespace swf {
 
 enum class BitmapKind : std::uint8_t {
     Jpeg,      // DefineBits: JPEG data without tables; the movie's JPEGTables apply
-    Jpeg2,     // DefineBitsJPEG2: complete JPEG, or PNG (GIF data is refused as Unsupported)
-    Jpeg3,     // DefineBitsJPEG3: JPEG + zlib alpha plane (PNG: its own alpha)
+    Jpeg2,     // DefineBitsJPEG2: complete JPEG, or PNG or GIF data (SWF 8)
+    Jpeg3,     // DefineBitsJPEG3: JPEG + zlib alpha plane (PNG/GIF: their own alpha)
     Jpeg4,     // DefineBitsJPEG4: as JPEG3 with a deblocking value
     Lossless,  // DefineBitsLossless: no alpha
     Lossless2, // DefineBitsLossless2: with alpha (premultiplied in the file)

@@ -118,7 +118,6 @@ Result<DecodedBitmap> decodeLossless(const Bitmap& bm, const Limits& limits)
     return out;
 }
 
-bool isGif(std::span<const std::uint8_t> d) { return d.size() >= 3 && d[0] == 'G' && d[1] == 'I' && d[2] == 'F'; }
 
 Status applyAlpha(std::span<const std::uint8_t> alphaData, DecodedBitmap& bm)
 {
@@ -142,8 +141,8 @@ Result<DecodedBitmap> decodeBitmap(const Bitmap& bitmap, std::span<const std::ui
         return decodeLossless(bitmap, limits);
     if (detail::isPng(bitmap.data))
         return detail::decodePng(bitmap.data, limits);
-    if (isGif(bitmap.data))
-        return makeError(ErrorCode::Unsupported, "GIF data in a JPEG bitmap tag is not decoded");
+    if (detail::isGif(bitmap.data))
+        return detail::decodeGif(bitmap.data, limits);
     auto tables = bitmap.kind == BitmapKind::Jpeg ? jpegTables : std::span<const std::uint8_t>{};
     auto decoded = decodeJpeg(tables, bitmap.data, limits);
     SWF_TRY(decoded);

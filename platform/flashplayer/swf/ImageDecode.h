@@ -11,4 +11,7 @@ Result<std::vector<std::uint8_t>> inflatePartial(std::span<const std::uint8_t> i
 bool isPng(std::span<const std::uint8_t> data);
 Result<DecodedBitmap> decodePng(std::span<const std::uint8_t> data, const Limits& limits);
 
+bool isGif(std::span<const std::uint8_t> data);
+Result<DecodedBitmap> decodeGif(std::span<const std::uint8_t> data, const Limits& limits);
+
 } // namespace swf::detail

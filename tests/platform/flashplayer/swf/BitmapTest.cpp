@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <jpeglib.h>
 #include <zlib.h>
 
@@ -270,5 +272,52 @@ TEST_P(SwfPng, DecodesAsFfmpegDoes)
 INSTANTIATE_TEST_SUITE_P(ColourTypes, SwfPng,
                          ::testing::Values("rgba", "rgb24", "pal8", "gray", "ya8", "monob", "gray16be", "rgb48be",
                                            "rgba64be"));
+
+} // namespace
+
+namespace {
+
+// GIF data in DefineBitsJPEG2: ffmpeg's GIF encoder against ffmpeg's decoder,
+// and every GIF of the shared corpus (damaged ones included) without a crash.
+TEST(SwfGif, DecodesAsFfmpegDoesAndSurvivesTheGifCorpus)
+{
+    const std::string base = std::string(TOVRANE_BINARY_DIR) + "/swf-gif-test";
+    const std::string make = "ffmpeg -y -v error -f lavfi -i testsrc=size=23x11 -frames:v 1 '" + base + ".gif'";
+    const std::string ref = "ffmpeg -y -v error -i '" + base + ".gif' -f rawvideo -pix_fmt rgba '" + base + ".rgba'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_EQ(std::system(ref.c_str()), 0);
+    Bitmap b;
+    b.kind = BitmapKind::Jpeg2;
+    b.data = readBytes(base + ".gif");
+    auto d = decodeBitmap(b, {});
+    ASSERT_TRUE(d.ok()) << d.error().message;
+    ASSERT_EQ(d->width, 23);
+    ASSERT_EQ(d->height, 11);
+    const auto rgba = readBytes(base + ".rgba");
+    ASSERT_EQ(rgba.size(), 23u * 11 * 4);
+    for (std::size_t i = 0; i < d->pixels.size(); ++i) {
+        const std::uint32_t want = (std::uint32_t(rgba[4 * i + 3]) << 24) | (rgba[4 * i] << 16) | (rgba[4 * i + 1] << 8) | rgba[4 * i + 2];
+        ASSERT_EQ(d->pixels[i], want) << "pixel " << i;
+    }
+
+    int decoded = 0, files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(TOVRANE_CORPUS_DIR) + "/gif")) {
+        if (entry.path().extension() != ".gif")
+            continue;
+        ++files;
+        Bitmap g;
+        g.kind = BitmapKind::Jpeg2;
+        g.data = readBytes(entry.path().string());
+        if (g.data.size() < 6 || std::memcmp(g.data.data(), "GIF", 3) != 0)
+            continue;
+        auto r = decodeBitmap(g, {});
+        if (r.ok()) {
+            ++decoded;
+            EXPECT_EQ(r->pixels.size(), std::size_t(r->width) * r->height);
+        }
+    }
+    EXPECT_GT(files, 200);
+    EXPECT_GT(decoded, files / 2);
+}
 
 } // namespace
