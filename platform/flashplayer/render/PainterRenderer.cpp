@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QPainterPathStroker>
 
+#include <cmath>
 #include <deque>
 #include <unordered_map>
 
@@ -28,6 +29,27 @@ constexpr int kMaxBitmapSide = 8192;
 QTransform toQTransform(const Matrix& m)
 {
     return QTransform(m.a, m.b, m.c, m.d, m.tx, m.ty);
+}
+
+// A transform that can place anything: finite and not collapsing the plane to a line
+// (such objects have no area and draw nothing).
+bool usable(const QTransform& t)
+{
+    const double values[] = {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()};
+    for (double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return t.determinant() != 0.0;
+}
+
+// The pixels a rectangle in device space may touch, within the viewport. Clipped in
+// floating point first: huge transforms must not overflow the integer rectangle.
+QRect touchedPixels(const QRectF& device, const QRect& viewport)
+{
+    const QRectF clipped = device.adjusted(-1, -1, 1, 1).intersected(QRectF(viewport));
+    if (clipped.isEmpty())
+        return {};
+    return clipped.toAlignedRect().intersected(viewport);
 }
 
 QString familyFor(const std::string& name)
@@ -158,14 +180,15 @@ public:
 
     void drawDeviceText(const DeviceText& text, const Matrix& matrix, const ColorTransform& cx) override
     {
-        if (!m_inFrame || m_layers.suppressed() || !QGuiApplication::instance() || text.utf8.empty())
+        if (!m_inFrame || m_layers.suppressed() || !QGuiApplication::instance() || text.utf8.empty() ||
+            !usable(toQTransform(matrix) * m_stage))
             return;
         const QFont font = fontFor(text);
         const QString string = QString::fromStdString(text.utf8);
         const QFontMetricsF metrics(font);
         const QRectF box(0, -metrics.ascent(), metrics.horizontalAdvance(string), metrics.height());
         const QTransform device = toQTransform(matrix) * m_stage;
-        m_layers.touch(device.mapRect(box).toAlignedRect().adjusted(-1, -1, 1, 1));
+        m_layers.touch(touchedPixels(device.mapRect(box), m_layers.viewport()));
         QPainter& p = m_layers.painter();
         p.setTransform(device);
         p.setFont(font);
@@ -308,10 +331,9 @@ private:
     void drawBuilt(const BuiltShape& shape, const QTransform& device, const ColorTransform& cx,
                    const Rgba* glyphColor)
     {
-        if (!m_inFrame || m_layers.suppressed() || shape.groups.empty())
+        if (!m_inFrame || m_layers.suppressed() || shape.groups.empty() || !usable(device))
             return;
-        const QRect deviceBounds =
-            device.mapRect(shape.bounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(m_layers.viewport());
+        const QRect deviceBounds = touchedPixels(device.mapRect(shape.bounds), m_layers.viewport());
         if (deviceBounds.isEmpty())
             return;
         m_layers.touch(deviceBounds);
@@ -352,11 +374,10 @@ private:
     void drawImage(const QImage& image, const QTransform& device, const ColorTransform& cx, bool smoothing,
                    BitmapId cacheKey)
     {
-        if (m_layers.suppressed())
+        if (m_layers.suppressed() || !usable(device))
             return;
         const QRectF rect(0, 0, image.width(), image.height());
-        const QRect deviceBounds =
-            device.mapRect(rect).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(m_layers.viewport());
+        const QRect deviceBounds = touchedPixels(device.mapRect(rect), m_layers.viewport());
         if (deviceBounds.isEmpty())
             return;
         m_layers.touch(deviceBounds);

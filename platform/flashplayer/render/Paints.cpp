@@ -98,11 +98,12 @@ Rgba fromSwf(swf::Rgba c)
 QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform& cx)
 {
     QGradientStops stops;
-    double last = 0;
+    int last = -1;
     for (const swf::GradientRecord& r : gradient.records) {
-        // Ratios must not go backwards; a file that does gets a hard step instead.
-        const double at = std::max(last, r.ratio / 255.0);
-        stops.push_back({at, toQColor(cx.apply(fromSwf(r.color)))});
+        // Every record keeps a place of its own: one that repeats or goes back behind
+        // the one before sits one step (1/255) after it, as the reference player shows.
+        const int at = std::min(255, std::max(int(r.ratio), last + 1));
+        stops.push_back({at / 255.0, toQColor(cx.apply(fromSwf(r.color)))});
         last = at;
     }
     if (gradient.interpolation == swf::InterpolationMode::LinearRgb && stops.size() > 1)
@@ -126,6 +127,10 @@ FillTexture prepareTexture(const swf::FillStyle& fill, const QRectF& pathBounds,
         return texture;
     // The shape's extent in bitmap pixels, one more pixel around it for smoothing.
     const QRectF reach = inverse.mapRect(pathBounds).adjusted(-1, -1, 1, 1);
+    // A shape reaching this far beyond its bitmap is not padded (it repeats instead).
+    constexpr double kFar = 1 << 20;
+    if (!(reach.left() > -kFar && reach.top() > -kFar && reach.right() < kFar && reach.bottom() < kFar))
+        return texture;
     const QRect bitmapRect = image->rect();
     const QRect need = QRect(QPoint(int(std::floor(reach.left())), int(std::floor(reach.top()))),
                              QPoint(int(std::ceil(reach.right())), int(std::ceil(reach.bottom()))))

@@ -23,11 +23,12 @@ struct Edge {
     Edge reversed() const { return {to, control, from, curved}; }
 };
 
-std::uint64_t key(Pt p)
-{
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(p.x)) << 32) |
-           static_cast<std::uint32_t>(p.y);
-}
+struct PtHash {
+    std::size_t operator()(const Pt& p) const
+    {
+        return std::hash<std::uint64_t>()(std::uint64_t(p.x) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(p.y));
+    }
+};
 
 void appendEdge(QPainterPath& path, const Edge& e)
 {
@@ -42,20 +43,28 @@ void appendEdge(QPainterPath& path, const Edge& e)
 // when it fits, as it usually does).
 QPainterPath joinContours(const std::vector<Edge>& edges)
 {
-    std::unordered_multimap<std::uint64_t, std::size_t> byStart;
+    // Edges by start point; each list is consumed from its front, so that a point many
+    // edges start from (a hostile file's star) costs no more than a plain one.
+    struct Starts {
+        std::vector<std::size_t> edges;
+        std::size_t next = 0;
+    };
+    std::unordered_map<Pt, Starts, PtHash> byStart;
     byStart.reserve(edges.size());
     for (std::size_t i = 0; i < edges.size(); ++i)
-        byStart.emplace(key(edges[i].from), i);
+        byStart[edges[i].from].edges.push_back(i);
     std::vector<bool> used(edges.size(), false);
 
     auto takeStartingAt = [&](Pt p, std::size_t preferred) -> std::ptrdiff_t {
         if (preferred < edges.size() && !used[preferred] && edges[preferred].from == p)
             return std::ptrdiff_t(preferred);
-        auto [first, last] = byStart.equal_range(key(p));
-        for (auto it = first; it != last; ++it)
-            if (!used[it->second])
-                return std::ptrdiff_t(it->second);
-        return -1;
+        auto it = byStart.find(p);
+        if (it == byStart.end())
+            return -1;
+        Starts& starts = it->second;
+        while (starts.next < starts.edges.size() && used[starts.edges[starts.next]])
+            ++starts.next;
+        return starts.next < starts.edges.size() ? std::ptrdiff_t(starts.edges[starts.next]) : -1;
     };
 
     QPainterPath path;

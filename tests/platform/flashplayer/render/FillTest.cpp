@@ -2,6 +2,8 @@
 // radial and focal gradients against QPainter references.
 #include "RenderFixture.h"
 
+#include "render/Paints.h"
+
 #include <gtest/gtest.h>
 
 #include <QLinearGradient>
@@ -138,6 +140,23 @@ TEST(GradientStops, FifteenStopsAndSingleStop)
     EXPECT_LE(qRed(many.at(20, 10)), 40);
     const Canvas single = drawGradient(linearFill(swf::SpreadMode::Pad, {{128, {0, 255, 0, 255}}}));
     EXPECT_EQ(single.at(3, 3), 0xff00ff00u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GradientStops, RepeatedAndBackwardRatiosEachGetAStep)
+{
+    swf::Gradient g;
+    g.records = {{10, {255, 0, 0, 255}}, {10, {0, 255, 0, 255}}, {5, {0, 0, 255, 255}}, {255, {0, 0, 0, 255}},
+                 {255, {255, 255, 255, 255}}};
+    const QGradientStops stops = render::gradientStops(g, {});
+    ASSERT_EQ(stops.size(), 5);
+    const double expected[] = {10, 11, 12, 255, 255};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_DOUBLE_EQ(stops[i].first, expected[i] / 255.0) << i;
+    EXPECT_EQ(stops[1].second, QColor(0, 255, 0));
 }
 
 }  // namespace

@@ -134,3 +134,25 @@ TEST(FrameQuality, LowQualityDrawsHardEdges)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameMisuse, DegenerateAndNonFiniteMatricesDrawNothing)
+{
+    auto renderer = makeRenderer();
+    const auto id = renderer->registerShape(redSquare(), {});
+    const std::vector<quint32> pixels(4, 0xff00ff00u);
+    const auto bitmap = renderer->registerBitmap({reinterpret_cast<const uint8_t*>(pixels.data()), 2, 2, 8});
+    Canvas canvas(30, 30);
+    renderer->beginFrame(canvas.setup());
+    const double nan = std::nan(""), inf = INFINITY;
+    for (const render::Matrix& m : {render::Matrix{0, 0, 0, 0, 0, 0}, render::Matrix{nan, 0, 0, 1, 0, 0},
+                                    render::Matrix{1, 0, 0, 1, inf, 0}, render::Matrix{1e300, 0, 0, 1e300, 0, 0}}) {
+        renderer->drawShape(id, m, {});
+        renderer->drawBitmap(bitmap, m, {}, true);
+    }
+    renderer->endFrame();
+    EXPECT_EQ(canvas.at(15, 15), 0xffffffffu);
+}
+
+}  // namespace

@@ -211,3 +211,32 @@ TEST(ShapeHitTest, FindsFillsAndStrokes)
 }
 
 }  // namespace
+
+namespace {
+
+// Thousands of edges from one point, and edges far out of range: built quickly, drawn
+// without harm.
+TEST(ShapeHostile, StarsAndFarEdgesBuildAndDraw)
+{
+    std::vector<swf::ShapeRecord> records;
+    for (int i = 0; i < 20000; ++i) {
+        swf::StyleChange move;
+        move.moveTo = swf::Point{px(20), px(20)};
+        move.fill1 = 1;
+        move.line = 1;
+        records.push_back(move);
+        records.push_back(swf::StraightEdge{(i % 200) - 100, 100});
+    }
+    swf::StyleChange far;
+    far.moveTo = swf::Point{INT32_MAX - 5, INT32_MIN + 5};
+    records.push_back(far);
+    for (int i = 0; i < 4; ++i)
+        records.push_back(swf::CurvedEdge{INT32_MAX, INT32_MAX, INT32_MIN, 7});
+    swf::LineStyle line;
+    auto renderer = makeRenderer();
+    Canvas canvas(40, 40);
+    drawOnce(*renderer, canvas, shapeWith({solid(255, 0, 0)}, records, {line}));
+    EXPECT_NE(canvas.at(20, 21), 0xffffffffu);
+}
+
+}  // namespace
