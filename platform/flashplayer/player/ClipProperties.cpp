@@ -126,4 +126,22 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
     m_context.invalidate();
 }
 
+std::array<double, 8> MovieClip::colorTransformValues() const
+{
+    const swf::ColorTransform& c = colorTransform;
+    return {c.rMul / 2.56, c.gMul / 2.56, c.bMul / 2.56, c.aMul / 2.56,
+            double(c.rAdd), double(c.gAdd), double(c.bAdd), double(c.aAdd)};
+}
+
+void MovieClip::setColorTransformValues(const std::array<double, 8>& v)
+{
+    auto fixed = [](double x, double scale) {
+        return std::isfinite(x) ? static_cast<int16_t>(std::clamp(x * scale, -32768.0, 32767.0)) : int16_t(0);
+    };
+    colorTransform = {fixed(v[0], 2.56), fixed(v[1], 2.56), fixed(v[2], 2.56), fixed(v[3], 2.56),
+                      fixed(v[4], 1), fixed(v[5], 1), fixed(v[6], 1), fixed(v[7], 1)};
+    scriptColored = true;
+    m_context.invalidate();
+}
+
 }  // namespace flash

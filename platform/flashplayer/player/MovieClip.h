@@ -78,6 +78,8 @@ public:
     avm1::Value getProperty(avm1::ClipProperty property) override;
     void setProperty(avm1::ClipProperty property, const avm1::Value& value) override;
     bool removeClip() override;
+    std::array<double, 8> colorTransformValues() const override;
+    void setColorTransformValues(const std::array<double, 8>& values) override;
 
     MovieClip* findChildClip(std::string_view instanceName);
     // onClipEvent handlers from the PlaceObject that made this clip.

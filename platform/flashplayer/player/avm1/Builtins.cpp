@@ -2,6 +2,7 @@
 // and a few global functions.
 #include "Interpreter.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -141,6 +142,74 @@ void installGlobals(Object& global, const std::shared_ptr<Object>& objectProto)
     global.set("Array", Value::fromObject(array));
 }
 
+// The Color class: new Color(target) tints a clip through its colour transform.
+void installColor(Object& global)
+{
+    auto proto = std::make_shared<Object>(false);
+    auto clipOf = [](Interpreter& in, const Value& self) -> Clip* {
+        if (self.type != Value::Type::Object)
+            return nullptr;
+        const Value target = self.object->get("__target");
+        if (Clip* clip = in.resolveClip(target))
+            return clip;
+        if (target.type == Value::Type::String && in.host().rootClip())
+            return in.resolveClip(in.getVariable(target.text, *in.host().rootClip()));
+        return nullptr;
+    };
+    auto method = [&proto](const char* name, NativeFunction fn) {
+        proto->set(name, Value::fromObject(nativeFunction(std::move(fn))));
+    };
+    method("setRGB", [clipOf](Interpreter& in, const Value& self, std::vector<Value>& a) {
+        if (Clip* clip = clipOf(in, self)) {
+            const uint32_t rgb = static_cast<uint32_t>(toInt32(toNumber(arg(a, 0), in.swfVersion())));
+            std::array<double, 8> v = clip->colorTransformValues();
+            v[0] = v[1] = v[2] = 0;
+            v[4] = (rgb >> 16) & 0xFF;
+            v[5] = (rgb >> 8) & 0xFF;
+            v[6] = rgb & 0xFF;
+            clip->setColorTransformValues(v);
+        }
+        return Value{};
+    });
+    method("getRGB", [clipOf](Interpreter& in, const Value& self, std::vector<Value>&) {
+        Clip* clip = clipOf(in, self);
+        if (!clip)
+            return Value{};
+        const std::array<double, 8> v = clip->colorTransformValues();
+        return Value::fromNumber((int(v[4]) << 16) | (int(v[5]) << 8) | int(v[6]));
+    });
+    static const char* const keys[] = {"ra", "ga", "ba", "aa", "rb", "gb", "bb", "ab"};
+    method("setTransform", [clipOf](Interpreter& in, const Value& self, std::vector<Value>& a) {
+        Clip* clip = clipOf(in, self);
+        const Value t = arg(a, 0);
+        if (!clip || t.type != Value::Type::Object)
+            return Value{};
+        std::array<double, 8> v = clip->colorTransformValues();
+        for (int i = 0; i < 8; ++i)
+            if (t.object->has(keys[i]))
+                v[i] = toNumber(t.object->get(keys[i]), in.swfVersion());
+        clip->setColorTransformValues(v);
+        return Value{};
+    });
+    method("getTransform", [clipOf](Interpreter& in, const Value& self, std::vector<Value>&) {
+        Clip* clip = clipOf(in, self);
+        if (!clip)
+            return Value{};
+        auto t = in.newObject();
+        const std::array<double, 8> v = clip->colorTransformValues();
+        for (int i = 0; i < 8; ++i)
+            t->set(keys[i], Value::fromNumber(v[i]));
+        return Value::fromObject(t);
+    });
+    auto color = nativeFunction([](Interpreter&, const Value& self, std::vector<Value>& a) {
+        if (self.type == Value::Type::Object)
+            self.object->set("__target", arg(a, 0));
+        return self;
+    });
+    color->set("prototype", Value::fromObject(proto));
+    global.set("Color", Value::fromObject(color));
+}
+
 }  // namespace
 
 void Interpreter::installBuiltins()
@@ -150,6 +219,7 @@ void Interpreter::installBuiltins()
     installClipMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
+    installColor(*m_globals);
 }
 
 }  // namespace flash::avm1

@@ -4,6 +4,7 @@
 
 #include "Value.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,10 @@ public:
     virtual Value getProperty(ClipProperty property) = 0;
     virtual void setProperty(ClipProperty property, const Value& value) = 0;
     virtual bool removeClip() = 0;     // removeMovieClip: only script-made clips
+    // The colour transform as the Color class sees it: multipliers in percent
+    // (ra, ga, ba, aa), then offsets (rb, gb, bb, ab).
+    virtual std::array<double, 8> colorTransformValues() const = 0;
+    virtual void setColorTransformValues(const std::array<double, 8>& values) = 0;
 };
 
 class Host {

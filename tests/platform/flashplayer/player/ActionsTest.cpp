@@ -43,7 +43,7 @@ constexpr uint8_t kStop = 0x07, kPlay = 0x06, kNextFrame = 0x04, kGotoFrame = 0x
                   kGetURL = 0x83, kSetTarget = 0x8B, kWaitForFrame = 0x8A, kSetVariable = 0x1D,
                   kGetVariable = 0x1C, kAdd = 0x0A, kLess = 0x0F, kNot = 0x12, kIf = 0x9D, kJump = 0x99,
                   kIncrement = 0x50, kCallFunction = 0x3D, kReturn = 0x3E, kDefineFunction = 0x9B,
-                  kMultiply = 0x0C, kCallMethod = 0x52, kPop = 0x17;
+                  kMultiply = 0x0C, kCallMethod = 0x52, kPop = 0x17, kNewObject = 0x40;
 
 struct Played {
     Rig rig;
@@ -221,6 +221,28 @@ TEST(Avm1, HostVariablesByPath)
     EXPECT_TRUE(p.rig.core->setVariable("/box:name", "x"));
     EXPECT_EQ(p.var("box.name"), "x");
     EXPECT_EQ(p.var("box._currentframe"), "1");
+}
+
+TEST(Avm1, ColorObjectTintsItsClip)
+{
+    MovieMaker mm;
+    swf::Frame s0;
+    const uint16_t clip = mm.sprite({s0});
+    // c = new Color(box); c.setRGB(0xFF8000); rgb = c.getRGB();
+    Asm a;
+    a.pushStr("c").pushStr("box").op(kGetVariable).pushInt(1).pushStr("Color").op(kNewObject).op(kSetVariable);
+    a.pushInt(0xFF8000).pushInt(1).pushStr("c").op(kGetVariable).pushStr("setRGB").op(kCallMethod).op(kPop);
+    a.pushStr("rgb").pushInt(0).pushStr("c").op(kGetVariable).pushStr("getRGB").op(kCallMethod).op(kSetVariable);
+    mm.frame(0).tags = {place(clip, 1, {}, "box"), actions(a.done())};
+    Played p(mm);
+    const swf::ColorTransform& cx = p.rig.core->root()->findChildClip("box")->colorTransform;
+    EXPECT_EQ(cx.rMul, 0);
+    EXPECT_EQ(cx.gMul, 0);
+    EXPECT_EQ(cx.aMul, 256);
+    EXPECT_EQ(cx.rAdd, 255);
+    EXPECT_EQ(cx.gAdd, 128);
+    EXPECT_EQ(cx.bAdd, 0);
+    EXPECT_EQ(p.var("rgb"), std::to_string(0xFF8000));
 }
 
 }  // namespace
