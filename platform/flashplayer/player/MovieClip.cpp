@@ -71,13 +71,15 @@ void MovieClip::tick(bool loop)
     // only the older ones move on.
     const uint64_t before = DisplayObject::lastSerial();
     queueClipEvent(swf::ClipEventEnterFrame);
-    if (m_playing && frameCount() > 1) {
+    if (m_playing && frameCount() > 0) {
+        // A one-frame timeline that loops stays where it is without running its
+        // frame again; without looping it stops like any other on its last frame.
         if (m_frame + 1 < frameCount())
             gotoFrameIndex(m_frame + 1, true);
-        else if (loop)
-            gotoFrameIndex(0, true);
-        else
+        else if (!loop)
             m_playing = false;
+        else if (frameCount() > 1)
+            gotoFrameIndex(0, true);
     }
     std::vector<DisplayObject*> animated;
     for (auto& [depth, child] : m_children)

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 37;
+constexpr int kRatchet = 38;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -68,6 +68,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__focus_highlight__focus_highlight_render",
     "visual__simple_shapes__gradients__gradients",
     "visual__simple_shapes__gradients__reflect",
+    "visual__simple_shapes__heavy_tesselation",
     "visual__simple_shapes__masks",
     "visual__simple_shapes__overlaps",
     "visual__simple_shapes__strokes__scale",

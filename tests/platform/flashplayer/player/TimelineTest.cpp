@@ -131,6 +131,19 @@ TEST(Timeline, LoopOffStopsTheRootOnItsLastFrameWhileSpritesGoOn)
     EXPECT_EQ(rig.core->currentFrame(), 0);
 }
 
+TEST(Timeline, LoopOffStopsAOneFrameMovieToo)
+{
+    MovieMaker mm;
+    mm.frame(0);
+    Rig rig;
+    rig.core->setLoop(false);
+    ASSERT_TRUE(rig.core->load(mm.done(), {}));
+    EXPECT_TRUE(rig.core->isPlaying());
+    rig.core->advanceFrame();
+    EXPECT_FALSE(rig.core->isPlaying());
+    EXPECT_EQ(rig.core->currentFrame(), 0);
+}
+
 TEST(Timeline, ControlCallsMoveThePlayhead)
 {
     MovieMaker mm;
