@@ -28,6 +28,11 @@ struct FillTexture {
 
 struct BuiltFill {
     QPainterPath path;       // twips, closed contours
+    // Edges this fill shares with fills drawn after it. Anti-aliased separately, two
+    // fills meeting on an edge would let the background show through the pixels they
+    // share; a hairline of this fill along the edge, under the later fill, keeps the
+    // seam closed.
+    QPainterPath seam;
     swf::FillStyle style;
     FillTexture texture;     // bitmap fills
     QBrush brush;            // the fill without a colour transform

@@ -340,6 +340,9 @@ private:
         QPainter& p = m_layers.painter();
         p.setTransform(device);
         const bool smoothAllowed = m_quality == Quality::High || m_quality == Quality::Best;
+        // Seams only open with anti-aliasing, and only opaque fills can hide them.
+        const bool closeSeams = m_quality != Quality::Low && !m_layers.definingMask() && cx.aMul >= 1.0f &&
+                                cx.aAdd >= 0.0f;
         for (const BuiltGroup& g : shape.groups) {
             for (const BuiltFill& f : g.fills) {
                 double opacity = 1.0;
@@ -353,6 +356,12 @@ private:
                 p.setRenderHint(QPainter::SmoothPixmapTransform, f.smooth && smoothAllowed);
                 p.setOpacity(opacity);
                 p.fillPath(f.path, brush);
+                if (closeSeams && !f.seam.isEmpty() && opacity == 1.0 && brush.isOpaque()) {
+                    QPen seamPen(brush, 1.0);
+                    seamPen.setCosmetic(true);
+                    seamPen.setCapStyle(Qt::FlatCap);  // no further than the edge goes
+                    p.strokePath(f.seam, seamPen);
+                }
             }
             p.setOpacity(1.0);
             for (const BuiltStroke& s : g.strokes) {

@@ -95,17 +95,22 @@ QPainterPath joinContours(const std::vector<Edge>& edges)
 class GroupCollector {
 public:
     explicit GroupCollector(const swf::StyleArrays& styles)
-        : m_styles(styles), m_fillEdges(styles.fills.size()), m_lineEdges(styles.lines.size())
+        : m_styles(styles), m_fillEdges(styles.fills.size()), m_seamEdges(styles.fills.size()),
+          m_lineEdges(styles.lines.size())
     {
     }
 
     void add(const Edge& e, std::uint32_t fill0, std::uint32_t fill1, std::uint32_t line)
     {
         if (fill0 != fill1) {
-            if (valid(fill1, m_fillEdges.size()))
+            const bool has1 = valid(fill1, m_fillEdges.size()), has0 = valid(fill0, m_fillEdges.size());
+            if (has1)
                 m_fillEdges[fill1 - 1].push_back(e);
-            if (valid(fill0, m_fillEdges.size()))
+            if (has0)
                 m_fillEdges[fill0 - 1].push_back(e.reversed());
+            // An edge between two fills: the one drawn first gets it as a seam.
+            if (has0 && has1)
+                m_seamEdges[std::min(fill0, fill1) - 1].push_back(e);
         }
         if (valid(line, m_lineEdges.size()))
             m_lineEdges[line - 1].push_back(e);
@@ -121,6 +126,8 @@ public:
             fill.path = joinContours(m_fillEdges[i]);
             fill.path.setFillRule(nonZero ? Qt::WindingFill : Qt::OddEvenFill);
             fill.style = m_styles.fills[i];
+            if (!m_seamEdges[i].empty())
+                fill.seam = strokePath(m_seamEdges[i], true);
             group.fills.push_back(std::move(fill));
         }
         for (std::size_t i = 0; i < m_lineEdges.size(); ++i) {
@@ -189,6 +196,7 @@ private:
 
     const swf::StyleArrays& m_styles;
     std::vector<std::vector<Edge>> m_fillEdges;
+    std::vector<std::vector<Edge>> m_seamEdges;
     std::vector<std::vector<Edge>> m_lineEdges;
 };
 

@@ -240,3 +240,47 @@ TEST(ShapeHostile, StarsAndFarEdgesBuildAndDraw)
 }
 
 }  // namespace
+
+namespace {
+
+// Red and blue meeting on x = 20.5: the shared pixel column is half of each, with no
+// white from behind (and nothing leaks beyond the shape).
+TEST(ShapeSeams, AdjacentFillsLeaveNoGapOnSharedEdges)
+{
+    std::vector<swf::ShapeRecord> r;
+    swf::StyleChange start;
+    start.moveTo = swf::Point{px(10), px(10)};
+    start.fill0 = 0;
+    start.fill1 = 1;
+    r.push_back(start);
+    r.push_back(swf::StraightEdge{px(10.5), 0});
+    swf::StyleChange shared;
+    shared.fill0 = 2;
+    r.push_back(shared);
+    r.push_back(swf::StraightEdge{0, px(10)});
+    swf::StyleChange rest;
+    rest.fill0 = 0;
+    r.push_back(rest);
+    r.push_back(swf::StraightEdge{-px(10.5), 0});
+    r.push_back(swf::StraightEdge{0, -px(10)});
+    swf::StyleChange blue;
+    blue.moveTo = swf::Point{px(20.5), px(10)};
+    blue.fill1 = 2;
+    r.push_back(blue);
+    r.push_back(swf::StraightEdge{px(9.5), 0});
+    r.push_back(swf::StraightEdge{0, px(10)});
+    r.push_back(swf::StraightEdge{-px(9.5), 0});
+    auto renderer = makeRenderer();
+    Canvas canvas(40, 30);
+    drawOnce(*renderer, canvas, shapeWith({solid(255, 0, 0), solid(0, 0, 255)}, r));
+    const QRgb seam = canvas.at(20, 15);
+    EXPECT_NEAR(qRed(seam), 128, 8);
+    EXPECT_NEAR(qBlue(seam), 128, 8);
+    EXPECT_LE(qGreen(seam), 8) << std::hex << seam;
+    EXPECT_EQ(canvas.at(19, 15), 0xffff0000u);
+    EXPECT_EQ(canvas.at(21, 15), 0xff0000ffu);
+    EXPECT_EQ(canvas.at(20, 9), 0xffffffffu);
+    EXPECT_EQ(canvas.at(20, 20), 0xffffffffu);
+}
+
+}  // namespace
