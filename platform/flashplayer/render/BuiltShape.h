@@ -24,6 +24,10 @@ struct FillTexture {
     // and `origin` is where bitmap pixel (0, 0) sits in it.
     QImage padded;
     QPoint origin;
+    // The texture under the last colour transform it was drawn with: objects keep
+    // their transform over many frames, and transforming pixels is costly.
+    mutable ColorTransform lastTransform;
+    mutable QImage transformed;
 };
 
 struct BuiltFill {

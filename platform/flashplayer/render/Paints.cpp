@@ -188,7 +188,11 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
         const QImage* image = texture.padded.isNull() ? bitmaps.find(texture.bitmap) : &texture.padded;
         if (!image || image->isNull())
             return QBrush(Qt::NoBrush);
-        QBrush brush(cx.isIdentity() ? *image : colorTransformed(*image, cx));
+        if (!cx.isIdentity() && (texture.transformed.isNull() || !(texture.lastTransform == cx))) {
+            texture.transformed = colorTransformed(*image, cx);
+            texture.lastTransform = cx;
+        }
+        QBrush brush(cx.isIdentity() ? *image : texture.transformed);
         QTransform t = QTransform::fromTranslate(-texture.origin.x(), -texture.origin.y()) *
                        toQTransform(fill.matrix);
         brush.setTransform(t);

@@ -155,3 +155,26 @@ TEST(VideoFrame, StretchesOverTheVideoRectangle)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BitmapFillColour, FollowsTheColourTransformOfEachDraw)
+{
+    auto renderer = makeRenderer();
+    const auto bitmap = renderer->registerBitmap(quadView());
+    const auto shape = renderer->registerShape(
+        shapeWith({bitmapFill(1, 4, true, false)}, rectRecords(0, 0, 8, 8, 0, 1)), [&](std::uint16_t) { return bitmap; });
+    Canvas canvas(8, 8);
+    const render::ColorTransform noRed{0, 1, 1, 1, 0, 0, 0, 0};
+    const render::ColorTransform blueAdded{1, 1, 1, 1, 0, 0, 255, 0};
+    const std::pair<render::ColorTransform, QRgb> draws[] = {
+        {noRed, 0xff000000u}, {noRed, 0xff000000u}, {blueAdded, 0xffff00ffu}, {{}, kRed}};
+    for (const auto& [cx, expected] : draws) {
+        renderer->beginFrame(canvas.setup());
+        renderer->drawShape(shape, {}, cx);
+        renderer->endFrame();
+        EXPECT_EQ(canvas.at(1, 1), expected) << std::hex << canvas.at(1, 1);
+    }
+}
+
+}  // namespace
