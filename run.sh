@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program and runs it: the window when a display
-# is present, otherwise a screenshot of the main window. Arguments go to the program.
+# is present, otherwise it converts the bundled sample movie to sample.gif. Arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/deps.sh
@@ -19,6 +19,6 @@ if [ $# -gt 0 ]; then
 elif [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$BUILD/app/tovrane"
 else
-  "$BUILD/app/tovrane" --screenshot tovrane-main.png
-  echo "No display found: wrote a screenshot of the main window to $PWD/tovrane-main.png"
+  "$BUILD/app/tovrane" convert "$BUILD/resources/sample.swf" sample.gif
+  echo "No display found: converted the bundled sample movie to $PWD/sample.gif"
 fi

@@ -97,7 +97,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         const char* name;
         std::function<CommandLine(const std::vector<std::string>&)> parse;
     };
-    static const std::vector<Subcommand> subcommands = {};
+    auto handOver = [](ProgramAction action) {
+        return [action](const std::vector<std::string>& rest) {
+            CommandLine line;
+            line.action = action;
+            line.subcommandArgs = rest;
+            return line;
+        };
+    };
+    static const std::vector<Subcommand> subcommands = {
+        {"convert", handOver(ProgramAction::Convert)},
+        {"render", handOver(ProgramAction::Render)},
+    };
     if (!args.empty()) {
         for (const Subcommand& sub : subcommands) {
             if (args.front() == sub.name)
@@ -110,6 +121,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "Usage: tovrane [OPTIONS]\n"
+           "       tovrane convert INPUT OUTPUT [OPTIONS]   (see tovrane convert --help)\n"
+           "       tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
            "Converts Flash movies (SWF, FLV) into animated GIF, AVI and JPG/PNG/BMP series,\n"
            "and AVI videos into animated GIF.\n"
            "\n"

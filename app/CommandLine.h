@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-enum class ProgramAction { Windows, Help, Version, Screenshot, UsageError };
+enum class ProgramAction { Windows, Help, Version, Screenshot, UsageError, Convert, Render };
 enum class ScreenshotWindow { Main, Preview, ImagePreview };
 
 struct CommandLine {
@@ -16,6 +16,7 @@ struct CommandLine {
     int page = 1;  // the main window's page shown in a screenshot, 1 to 4
     ScreenshotWindow window = ScreenshotWindow::Main;
     std::string error;  // what was wrong, for UsageError
+    std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };
 
 // args are the arguments after the program name.

@@ -1,6 +1,9 @@
 #include "Program.h"
 
 #include "CommandLine.h"
+#include "Convert.h"
+#include "Registration.h"
+#include "player/RenderCommand.h"
 #include "QtClock.h"
 #include "QtDialogService.h"
 #include "Screenshot.h"
@@ -10,6 +13,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -38,6 +42,53 @@ int runWindows(QApplication& app)
     const int code = app.exec();
     windows = {};  // the windows and their timers go before the clock
     return code;
+}
+
+// The Flash control, registered for the life of the program: without it the players
+// stay inert.
+class FlashControlRegistration {
+public:
+    FlashControlRegistration() { m_registered = flashcontrol::RegisterFlashControlClass(&m_cookie) == S_OK; }
+    ~FlashControlRegistration()
+    {
+        if (m_registered)
+            CoRevokeClassObject(m_cookie);
+    }
+
+private:
+    DWORD m_cookie = 0;
+    bool m_registered = false;
+};
+
+int runConvert(const CommandLine& line, int argc, char** argv)
+{
+    std::string error;
+    std::optional<ConvertRequest> request = ParseConvertArguments(line.subcommandArgs, error);
+    if (!request) {
+        std::fprintf(stderr, "tovrane convert: %s\nTry 'tovrane convert --help'.\n", error.c_str());
+        return 2;
+    }
+    if (request->help) {
+        std::fputs(ConvertUsageText().c_str(), stdout);
+        return 0;
+    }
+    // Nothing is shown: offscreen even where a display exists.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareQtEnvironment(true);
+    int qtArgc = std::min(argc, 1);
+    QApplication app(qtArgc, argv);
+    PrepareApplication();
+    FlashControlRegistration flashControl;
+    return RunConvert(*request, std::cerr);
+}
+
+int runRender(const CommandLine& line, int argc, char** argv)
+{
+    PrepareQtEnvironment(true);
+    int qtArgc = std::min(argc, 1);
+    QGuiApplication app(qtArgc, argv);
+    return flash::RunRenderCommand(line.subcommandArgs, std::cout, std::cerr);
 }
 
 } // namespace
@@ -69,6 +120,10 @@ int RunProgram(int argc, char** argv)
     case ProgramAction::UsageError:
         std::fprintf(stderr, "tovrane: %s\nTry 'tovrane --help'.\n", line.error.c_str());
         return 2;
+    case ProgramAction::Convert:
+        return runConvert(line, argc, argv);
+    case ProgramAction::Render:
+        return runRender(line, argc, argv);
     case ProgramAction::Screenshot:
     case ProgramAction::Windows:
         break;
@@ -78,6 +133,7 @@ int RunProgram(int argc, char** argv)
     int qtArgc = std::min(argc, 1);  // our options are not Qt's
     QApplication app(qtArgc, argv);
     PrepareApplication();
+    FlashControlRegistration flashControl;
     if (line.action == ProgramAction::Screenshot)
         return WriteScreenshot(line);
     return runWindows(app);

@@ -1,7 +1,13 @@
 #include "Unit1.h"
 
+#include "Bitmap.h"
 #include "Centring.h"
+#include "FlashHostView.h"
+#include "JPEGImage.h"
+#include "RxGIF.h"
 #include "controls/Anchors.h"
+#include "sf_flash.h"
+#include "sf_pngimage.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -35,12 +41,18 @@ TForm1::TForm1(QWidget* parent)
         alignToDesignWindow(*page.sheet);
     }
     setUpTimers();
+    createPlayers();
     centreOnScreen();
     FormCreate();
     FormResize();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The players go before the windows they paint into.
+    for (auto& player : m_players)
+        player.reset();
+}
 
 void TForm1::setUpTimers()
 {
@@ -105,19 +117,34 @@ void TForm1::watchPanel(QFrame& panel)
 void TForm1::FormCreate()
 {
     SettingsHintShown = false;
+    RecordedGIF = std::make_unique<TGIFImage>();
     setWindowTitle(QStringLiteral("Tovrane 2.3"));
 }
 
 void TForm1::FormResize()
 {
-    for (const PreviewPage& page : m_pages)
+    for (size_t i = 0; i < m_pages.size(); ++i)
+        centreView(i);
+}
+
+void TForm1::centreView(size_t index)
+{
+    const PreviewPage& page = m_pages[index];
+    if (index < m_players.size() && m_players[index]) {
+        // A Flash page's host fills the panel; the player is centred inside it.
+        page.view->setGeometry(page.panel->rect());
+        m_flash[index].view->CentreChild(*m_players[index]);
+    } else {
         CentreInPanel(*page.view, *page.panel);
+    }
 }
 
 void TForm1::FormClose()
 {
-    // Nothing is stored between runs; the captured images are the only thing to
-    // release, and their lists join the form together with the image encoders.
+    // Nothing is stored between runs; the captured images are the only thing to release.
+    JpgImages.clear();
+    PngImages.clear();
+    BmpImages.clear();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -149,9 +176,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     // A page that was hidden while the window changed size gets its panel's resize
     // only when it is shown; centre its view then.
     if (event->type() == QEvent::Resize) {
-        for (const PreviewPage& page : m_pages) {
-            if (watched == page.panel)
-                CentreInPanel(*page.view, *page.panel);
+        for (size_t i = 0; i < m_pages.size(); ++i) {
+            if (watched == m_pages[i].panel)
+                centreView(i);
         }
     }
     return QWidget::eventFilter(watched, event);

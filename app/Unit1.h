@@ -3,14 +3,25 @@
 // each widget's objectName is the same, so tests and screenshots can find it.
 #pragma once
 
+#include "AviWriter.h"
+#include "Dialogs.h"
 #include "Timer.h"
 #include "Unit1PreviewArea.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 class FileField;
+class FlashHostView;
+class TBitmap;
+class TGIFImage;
+class TJPEGImage;
+class TsfFlashPlayer;
+class TsfPngImage;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -19,6 +30,32 @@ class TColorBox;
 class TForm2;
 class TForm4;
 class TSpinEdit;
+
+// The hidden picture holder whose bitmap is the capture surface of pages 1, 2 and 4:
+// the bitmap is made on first use at the holder's size.
+struct TImageHolder {
+    int Width = 0, Height = 0;
+    std::unique_ptr<TBitmap> Picture;
+    TBitmap& Bitmap();
+};
+
+// What a Flash page's source controls and recording work with.
+struct FlashPage {
+    int number = 0;
+    TsfFlashPlayer* player = nullptr;
+    FlashHostView* view = nullptr;
+    TOpenDialog* openDialog = nullptr;
+    TTimer* capture = nullptr;
+    TTimer* monitor = nullptr;
+    TSpinEdit* delay = nullptr;
+    TSpinEdit* width = nullptr;
+    TSpinEdit* height = nullptr;
+    TColorBox* background = nullptr;  // none on page 3
+    int32_t* elapsed = nullptr;
+    bool* autoStop = nullptr;
+    std::string hint;
+    std::string tooShort;
+};
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -50,7 +87,7 @@ public:
     // Page 1: Flash to GIF.
     QGroupBox* GroupBox1x = nullptr;
     QFrame* PanelBx = nullptr;
-    QWidget* FlashPlayer = nullptr;  // the source view's place until the player arrives
+    TsfFlashPlayer* FlashPlayer = nullptr;
     QAction* withautomaticStop1 = nullptr;
     QAction* withoutautomaticStop1 = nullptr;
     TSpinEdit* DelayEditx = nullptr;
@@ -64,7 +101,7 @@ public:
     // Page 2: Flash to AVI.
     QGroupBox* GroupBox1y = nullptr;
     QFrame* PanelBy = nullptr;
-    QWidget* FlashPlayer2 = nullptr;
+    TsfFlashPlayer* FlashPlayer2 = nullptr;
     QAction* withautomaticStop2 = nullptr;
     QAction* withoutautomaticStop2 = nullptr;
     TSpinEdit* DelayEdity = nullptr;
@@ -77,7 +114,7 @@ public:
     // Page 3: Flash to JPG, PNG or BMP images.
     QGroupBox* GroupBox1z = nullptr;
     QFrame* PanelBz = nullptr;
-    QWidget* FlashPlayer3 = nullptr;
+    TsfFlashPlayer* FlashPlayer3 = nullptr;
     QAction* MenuItem1 = nullptr;
     QAction* MenuItem2 = nullptr;
     TSpinEdit* DelayEditz = nullptr;
@@ -111,6 +148,53 @@ public:
     int32_t ElapsedGIF = 0, ElapsedAVI = 0, ElapsedImages = 0;
     bool AutoStopGIF = false, AutoStopAVI = false, AutoStopImages = false;
 
+    // The dialogs of the Flash pages; each open dialog keeps the path last chosen.
+    TOpenDialog OpenDialog1x, OpenDialog1y, OpenDialog1z;
+    TSaveDialog SaveDialog1x, SaveDialog1y;
+    std::string SelectDirectoryTitle = "選取資料夾";
+
+    // The results: one animation for pages 1, 2 and 4, the AVI writer whose Bitmaps
+    // refer to that animation's frames, and the three image lists of page 3.
+    TImageHolder Image1;
+    std::unique_ptr<TGIFImage> RecordedGIF;
+    TAviWriter AviWriter1;
+    std::vector<std::unique_ptr<TJPEGImage>> JpgImages;
+    std::vector<std::unique_ptr<TsfPngImage>> PngImages;
+    std::vector<std::unique_ptr<TBitmap>> BmpImages;
+
+    // Source controls of Flash page 1, 2 or 3.
+    FlashPage& Flash(int number) { return m_flash.at(size_t(number - 1)); }
+    bool Recording(int number) const;
+    void OpenFlash(int number);
+    void PlayFlash(int number);
+    void PauseFlash(int number);
+    void ReplayFlash(int number);
+    void TrackBarPressed(int number);
+    void TrackBarReleased(int number);
+    void MonitorTick(int number);
+    // Unload, load the path last chosen in the page's open dialog, play.
+    void ReloadMovie(FlashPage& page);
+
+    // Recording sessions.
+    void StartGIFRecording(bool automaticStop);
+    void StartAVIRecording(bool automaticStop);
+    void StartImagesRecording(bool automaticStop);
+    void StopGIFRecording();
+    void StopAVIRecording();
+    void StopImagesRecording();
+    void CaptureGIFFrame();
+    void CaptureAVIFrame();
+    void CaptureImage();
+    void StopRecording(int number);
+
+    // Saving and previews.
+    void SaveGIF();
+    void SaveAVI();
+    void SaveImages();
+    void PreviewGIF();
+    void PreviewAVI();
+    void PreviewImages();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -128,10 +212,26 @@ private:
     void buildImagesSettings(QGroupBox& box);
     void buildVideoSettings(QGroupBox& box);
     void setUpTimers();
+    void createPlayers();
+    void centreView(size_t index);
+    void wireFlashPage(FlashPage& page);
+    void wireFlashSettings();
+    void applyImageFormat();
+    void applyBackground(FlashPage& page, TColor color);
+    void stopPlayer(FlashPage& page);
+    bool startFlashRecording(FlashPage& page, bool automaticStop);
+    void prepareCaptureSurface(FlashPage& page);
+    void replaceRecordedGif();
+    bool captureGifFrame(FlashPage& page);
     void watchPanel(QFrame& panel);
     void alignToDesignWindow(QWidget& sheet);
     void updateMinimumSize();
     void centreOnScreen();
 
     std::array<PreviewPage, 4> m_pages;
+    std::array<FlashPage, 3> m_flash;
+    std::array<std::unique_ptr<TsfFlashPlayer>, 3> m_players;
 };
+
+// Integer of a field, or its last valid value when the text holds none.
+int FieldInteger(const TSpinEdit& field);

@@ -32,7 +32,6 @@ void TForm1::buildAviPage()
     PreviewPage& page = m_pages[1] = BuildPreviewPage(*PageControl1, design);
     GroupBox1y = page.box;
     PanelBy = page.panel;
-    FlashPlayer2 = page.view;
     withautomaticStop2 = page.firstEntry;
     withoutautomaticStop2 = page.secondEntry;
     buildAviSettings(*page.settings);

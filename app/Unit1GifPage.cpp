@@ -32,7 +32,6 @@ void TForm1::buildGifPage()
     PreviewPage& page = m_pages[0] = BuildPreviewPage(*PageControl1, design);
     GroupBox1x = page.box;
     PanelBx = page.panel;
-    FlashPlayer = page.view;
     withautomaticStop1 = page.firstEntry;
     withoutautomaticStop1 = page.secondEntry;
     buildGifSettings(*page.settings);

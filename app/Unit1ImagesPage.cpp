@@ -32,7 +32,6 @@ void TForm1::buildImagesPage()
     PreviewPage& page = m_pages[2] = BuildPreviewPage(*PageControl1, design);
     GroupBox1z = page.box;
     PanelBz = page.panel;
-    FlashPlayer3 = page.view;
     MenuItem1 = page.firstEntry;
     MenuItem2 = page.secondEntry;
     buildImagesSettings(*page.settings);

@@ -23,7 +23,11 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
     setAccelerated(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     lineEdit()->setText(QStringLiteral("0"));
-    connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::changed);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        if (std::optional<int> typed = value())
+            m_lastValid = *typed;
+        emit changed();
+    });
     // Leaving the field shows the clamped number instead of an out-of-range one.
     connect(this, &QAbstractSpinBox::editingFinished, this, &TSpinEdit::clampShownValue);
 }

@@ -30,6 +30,10 @@ public:
     bool bounded() const { return m_min != m_max; }
     int clamp(long long value) const;
 
+    // The last integer the text held (the value shown at creation before any); what a
+    // reader falls back on while the user has emptied the field.
+    int lastValidValue() const { return m_lastValid; }
+
     QString text() const;
     void setText(const QString& text);
 
@@ -51,6 +55,7 @@ private:
     int m_min = 0;
     int m_max = 0;
     int m_increment = 1;
+    int m_lastValid = 0;
 };
 
 // Reads a whole decimal integer (optional minus sign); none for anything else,

@@ -41,7 +41,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {"--screenshot", "a.png", "--window", "other"},
         {"--screenshot", "a.png", "--window", "preview", "--page", "2"},
         {"--bogus"},
-        {"render"},
+        {"bogus"},
     };
     for (const auto& args : bad) {
         CommandLine line = ParseCommandLine(args);
@@ -54,4 +54,14 @@ TEST(CommandLine, TextsNameTheProgram)
 {
     EXPECT_EQ(VersionText(), "Tovrane 2.3\n");
     EXPECT_NE(UsageText().find("--screenshot FILE"), std::string::npos);
+}
+
+TEST(CommandLine, SubcommandsTakeTheRestOfTheLine)
+{
+    CommandLine convert = ParseCommandLine({"convert", "a.swf", "b.gif", "--delay", "50"});
+    EXPECT_EQ(convert.action, ProgramAction::Convert);
+    EXPECT_EQ(convert.subcommandArgs, (std::vector<std::string>{"a.swf", "b.gif", "--delay", "50"}));
+    CommandLine render = ParseCommandLine({"render", "--frame", "2"});
+    EXPECT_EQ(render.action, ProgramAction::Render);
+    EXPECT_EQ(render.subcommandArgs.size(), 2u);
 }

@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 #include "Centring.h"
+#include "FlashHostView.h"
+#include "sf_flash.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -10,6 +12,8 @@
 #include <QTabWidget>
 
 namespace {
+
+QPoint PlayerPos(const TsfFlashPlayer* player) { return QPoint(player->Left(), player->Top()); }
 
 struct PageExpectation {
     const char* tab;
@@ -84,9 +88,18 @@ TEST_F(MainWindowFixture, EveryPageHasItsPreviewAreaAndButtons)
         EXPECT_EQ(page.box->objectName(), u(want.boxName));
         EXPECT_EQ(page.box->title(), u(want.boxTitle));
         EXPECT_EQ(page.panel->objectName(), u(want.panelName));
-        EXPECT_EQ(page.view->objectName(), u(want.viewName));
-        EXPECT_EQ(page.view->size(), want.viewSize);
-        EXPECT_EQ(page.view->isVisibleTo(page.panel), want.viewVisible);
+        if (i < 3) {
+            // A Flash page's host fills the panel; the player inside has the view's size.
+            const TsfFlashPlayer& player = *form->Flash(i + 1).player;
+            EXPECT_EQ(QString::fromStdString(player.Name()), u(want.viewName));
+            EXPECT_EQ(QSize(player.Width(), player.Height()), want.viewSize);
+            EXPECT_EQ(page.view->geometry(), page.panel->rect());
+            EXPECT_TRUE(player.Visible());
+        } else {
+            EXPECT_EQ(page.view->objectName(), u(want.viewName));
+            EXPECT_EQ(page.view->size(), want.viewSize);
+            EXPECT_EQ(page.view->isVisibleTo(page.panel), want.viewVisible);
+        }
         EXPECT_TRUE(page.placeholder->isVisibleTo(page.panel));
         EXPECT_EQ(page.placeholder->pixmap().size(), QSize(442, 319));
         EXPECT_EQ(page.trackBar->minimum(), 0);
@@ -122,13 +135,14 @@ TEST_F(MainWindowFixture, NamedMembersAreThePagesControls)
 {
     EXPECT_EQ(form->GroupBox1x, form->Page(1).box);
     EXPECT_EQ(form->PanelBy, form->Page(2).panel);
-    EXPECT_EQ(form->FlashPlayer3, form->Page(3).view);
+    EXPECT_EQ(form->FlashPlayer3, form->Flash(3).player);
+    EXPECT_EQ(form->Flash(3).view, form->Page(3).view);
     EXPECT_EQ(form->VideoPlayer, form->Page(4).view);
     EXPECT_EQ(form->withautomaticStop1, form->Page(1).firstEntry);
     EXPECT_EQ(form->MenuItem2, form->Page(3).secondEntry);
     EXPECT_EQ(form->frombeginning1, form->Page(4).secondEntry);
     EXPECT_EQ(find<QFrame>("PanelBz"), form->PanelBz);
-    EXPECT_EQ(find<QWidget>("FlashPlayer"), form->FlashPlayer);
+    EXPECT_EQ(find<QWidget>("FlashPlayerHost"), form->Flash(1).view);
 }
 
 TEST_F(MainWindowFixture, DesignGeometryAtTheInitialSize)
@@ -141,7 +155,8 @@ TEST_F(MainWindowFixture, DesignGeometryAtTheInitialSize)
     EXPECT_EQ(page.sheet->width() - (page.open->x() + page.open->width()), 8);
     EXPECT_EQ(page.sheet->height() - (page.save->y() + page.save->height()), 444 - 438);
     // The source view is centred in the panel (441 vs 440 gives 0).
-    EXPECT_EQ(page.view->pos(), QPoint(CentredOffset(page.panel->width(), 440), CentredOffset(page.panel->height(), 316)));
+    EXPECT_EQ(PlayerPos(form->FlashPlayer),
+              QPoint(CentredOffset(page.panel->width(), 440), CentredOffset(page.panel->height(), 316)));
 }
 
 TEST(MainWindowTimers, CaptureTimersOffMonitorTimersOnAtTenMilliseconds)
@@ -185,19 +200,20 @@ TEST_F(MainWindowFixture, ResizingKeepsTheRightColumnAtTheEdgeAndGrowsThePreview
     EXPECT_EQ(page.box->size(), box + grown);
     EXPECT_EQ(page.panel->size(), panel + grown);
     EXPECT_EQ(page.trackBar->y() + page.trackBar->height(), page.play->y() - 6);
-    EXPECT_EQ(page.view->pos(), QPoint(CentredOffset(page.panel->width(), 440), CentredOffset(page.panel->height(), 316)));
+    EXPECT_EQ(PlayerPos(form->FlashPlayer),
+              QPoint(CentredOffset(page.panel->width(), 440), CentredOffset(page.panel->height(), 316)));
 }
 
 TEST_F(MainWindowFixture, AShrunkenPanelGivesNegativeOffsets)
 {
     form->PanelBx->resize(300, 200);
-    EXPECT_EQ(form->FlashPlayer->pos(), QPoint(150 - 220, 100 - 158));
+    EXPECT_EQ(PlayerPos(form->FlashPlayer), QPoint(150 - 220, 100 - 158));
     form->PanelBx->resize(441, 322);
-    EXPECT_EQ(form->FlashPlayer->pos(), QPoint(0, 3));
+    EXPECT_EQ(PlayerPos(form->FlashPlayer), QPoint(0, 3));
     // A wide view (a width of 1000 chosen in the settings) is centred the same way.
-    form->FlashPlayer->resize(1000, 316);
+    form->FlashPlayer->SetWidth(1000);
     form->FormResize();
-    EXPECT_EQ(form->FlashPlayer->pos(), QPoint(220 - 500, 3));
+    EXPECT_EQ(PlayerPos(form->FlashPlayer), QPoint(220 - 500, 3));
 }
 
 TEST_F(MainWindowFixture, HiddenPagesAreCentredWhenShown)

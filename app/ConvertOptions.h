@@ -1,0 +1,40 @@
+// `tovrane convert`: the arguments of the headless converter, read before Qt starts.
+#pragma once
+
+#include "Types.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class ConvertTarget { Gif, Avi, Images };
+
+struct ConvertJob {
+    std::string input;
+    std::string output;  // a file for GIF and AVI, a folder for image series
+};
+
+struct ConvertRequest {
+    bool help = false;
+    std::vector<ConvertJob> jobs;
+    ConvertTarget target = ConvertTarget::Gif;
+    std::string imageFormat = "JPG";  // "JPG", "PNG" or "BMP" for image series
+    std::optional<int> delayMs;
+    std::optional<std::string> depth;  // 8, 4, 1, grey, source, 24
+    std::optional<std::pair<int, int>> size;
+    std::optional<bool> loop;
+    std::optional<TColor> transparent;
+    std::optional<TColor> background;
+    std::string wav;
+    std::optional<int> quality;
+    std::optional<int> stopAfter;
+    std::optional<int> durationMs;  // record this long, without automatic stop
+    int limitMs = 10 * 60 * 1000;   // an automatic stop that never comes ends here
+    bool realTime = false;
+    bool quiet = false;
+};
+
+// Parses the arguments after "convert". On failure returns none with error set.
+std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::string>& args, std::string& error);
+
+std::string ConvertUsageText();

@@ -1,0 +1,177 @@
+// Saving the Flash pages' results, and their Preview buttons.
+#include "Unit1.h"
+
+#include "Bitmap.h"
+#include "FlashHostView.h"
+#include "JPEGImage.h"
+#include "OutputName.h"
+#include "RxGIF.h"
+#include "controls/FileField.h"
+#include "controls/SpinEdit.h"
+#include "prev.h"
+#include "prev_image_series.h"
+#include "sf_flash.h"
+#include "sf_pngimage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <string>
+
+namespace {
+
+const char* const Grey = "灰階";
+
+// Writes every image of a list to folder/1.ext, folder/2.ext, ...
+template <typename List>
+void WriteSeries(const List& images, const std::string& folder, const std::string& extension)
+{
+    // The folder's own separator: a backslash here would be part of a file name.
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (size_t i = 0; i < images.size(); ++i)
+        images[i]->SaveToFile(base + std::to_string(i + 1) + extension);
+}
+
+} // namespace
+
+void TForm1::SaveGIF()
+{
+    FlashPage& page = Flash(1);
+    if (Recording(1))
+        StopGIFRecording();
+    if (!RecordedGIF || RecordedGIF->Count() == 0) {
+        WarningBox("GIF is empty. Please open Flash file, then click \"Start GIF Recording\"\r\nto create animated GIF.");
+        return;
+    }
+    Timer1x.SetEnabled(false);
+    if (!page.player->Movie().empty())
+        stopPlayer(page);
+    RecordedGIF->SetLooping(false);
+    if (LoopBoxx->isChecked()) {
+        RecordedGIF->SetLooping(true);
+        RecordedGIF->SetRepeatCount(0);
+    }
+    if (DepthBoxx->currentText() == QString::fromUtf8(Grey))
+        RecordedGIF->Grayscale(true);
+    SaveDialog1x.Title = "儲存檔案";
+    SaveDialog1x.Filter = "GIF 檔案|*.gif";
+    SaveDialog1x.FileName.clear();
+    if (SaveDialog1x.Execute() && !SaveDialog1x.FileName.empty()) {
+        const std::string name = ApplyOutputName(SaveDialog1x.FileName, ".gif");
+        RecordedGIF->SaveToFile(name);
+        PlainBox("GIF was successfully saved to " + name);
+    }
+    page.view->Host().Repaint();
+}
+
+void TForm1::SaveAVI()
+{
+    FlashPage& page = Flash(2);
+    if (AviWriter1.Bitmaps().Count() < 1) {
+        WarningBox("AVI is empty. Please open Flash file, then click \"Start AVI Recording\"\r\nto create AVI.");
+        return;
+    }
+    Timer1y.SetEnabled(false);
+    if (!page.player->Movie().empty())
+        stopPlayer(page);
+    const std::string wav = WavFiley->fileName().toStdString();
+    if (!wav.empty())
+        AviWriter1.SetWavFileName(wav);
+    AviWriter1.SetFrameTime(FieldInteger(*DelayEdity));
+    static const std::pair<const char*, TPixelFormat> depths[] = {
+        {"24 bit(位)", pf24bit}, {"8 bit(位)", pf8bit}, {"4 bit(位)", pf4bit}, {"黑色/白色", pf1bit}};
+    for (const auto& [entry, format] : depths) {
+        if (DepthBoxy->currentText() == QString::fromUtf8(entry))
+            AviWriter1.SetDepth(format);
+    }
+    AviWriter1.Bitmaps().Pack();
+    SaveDialog1y.Title = "儲存檔案";
+    SaveDialog1y.Filter = "音訊視訊交錯格式 (AVI)|*.avi";
+    SaveDialog1y.FileName.clear();
+    if (SaveDialog1y.Execute() && !SaveDialog1y.FileName.empty()) {
+        const std::string name = ApplyOutputName(SaveDialog1y.FileName, ".avi");
+        AviWriter1.SetFileName(name);
+        AviWriter1.WriteAvi();
+        PlainBox("AVI was successfully saved to " + name);
+        AviWriter1.Bitmaps().Clear();
+    }
+    page.view->Host().Repaint();
+}
+
+void TForm1::SaveImages()
+{
+    FlashPage& page = Flash(3);
+    if (Recording(3))
+        StopImagesRecording();
+    if (JpgImages.empty() && PngImages.empty() && BmpImages.empty()) {
+        WarningBox("Images are not recorded yet. Please open Flash file, then click \"Start Recording\".");
+        return;
+    }
+    Timer1z.SetEnabled(false);
+    if (!page.player->Movie().empty())
+        stopPlayer(page);
+    std::string folder;
+    if (!SelectDirectoryDialog(SelectDirectoryTitle, "", folder))
+        return;
+    if (!JpgImages.empty()) {
+        WriteSeries(JpgImages, folder, ".jpg");
+        PlainBox("JPG images where successfully saved to " + folder + " as 1.jpg, 2.jpg ... etc.");
+    }
+    if (!PngImages.empty()) {
+        WriteSeries(PngImages, folder, ".png");
+        PlainBox("PNG images where successfully saved to " + folder + " as 1.png, 2.png ... etc.");
+    }
+    if (!BmpImages.empty()) {
+        WriteSeries(BmpImages, folder, ".bmp");
+        PlainBox("BMP images where successfully saved to " + folder + " as 1.bmp, 2.bmp ... etc.");
+    }
+}
+
+void TForm1::PreviewGIF()
+{
+    if (Recording(1))
+        StopGIFRecording();
+    if (!RecordedGIF || RecordedGIF->Count() == 0) {
+        WarningBox("Cannot preview: there is no GIF recorded.");
+        return;
+    }
+    if (DepthBoxx->currentText() == QString::fromUtf8(Grey))
+        RecordedGIF->Grayscale(false);
+    // The animator joins the preview window later; until then it shows its frame.
+    if (Form2) {
+        Form2->setWindowTitle(QStringLiteral("Preview Animated GIF"));
+        Form2->exec();
+    }
+}
+
+void TForm1::PreviewAVI()
+{
+    if (Recording(2))
+        return;
+    if (AviWriter1.Bitmaps().Count() < 1) {
+        WarningBox("Cannot preview: there is no AVI recorded.");
+        return;
+    }
+    if (Form2) {
+        Form2->setWindowTitle(QStringLiteral("Preview Video (AVI)"));
+        Form2->exec();
+    }
+}
+
+void TForm1::PreviewImages()
+{
+    if (Recording(3))
+        StopImagesRecording();
+    const char* caption = !JpgImages.empty()   ? "Preview JPEG Images"
+                          : !PngImages.empty() ? "Preview PNG Images"
+                          : !BmpImages.empty() ? "Preview BMP Images"
+                                               : nullptr;
+    if (!caption) {
+        WarningBox("Cannot preview: there are no images recorded.");
+        return;
+    }
+    if (Form4) {
+        Form4->setWindowTitle(QString::fromLatin1(caption));
+        Form4->exec();
+    }
+}

@@ -1,0 +1,307 @@
+// The headless converter end to end: the built program converts movies of known
+// pictures, and independent readers check the files: giflib for GIF, ffprobe and
+// ffmpeg for AVI, Qt's libpng/libjpeg/BMP readers for image series.
+#include "swf/Writer.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    int exitCode;
+    std::string output;
+};
+
+Outcome run(const std::string& command)
+{
+    Outcome result{-1, {}};
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return result;
+    std::array<char, 512> chunk{};
+    while (size_t n = fread(chunk.data(), 1, chunk.size(), pipe))
+        result.output.append(chunk.data(), n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+Outcome convert(const std::string& arguments)
+{
+    return run(std::string(TOVRANE_BINARY_DIR) + "/app/tovrane convert " + arguments);
+}
+
+const swf::Rgba Colours[] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 0, 255}};
+
+// Four frames at 2 fps (half a second each): a 40x40 square at (10, 10) on white,
+// red, green, blue, then yellow.
+std::string writeMovie(const QTemporaryDir& dir, const char* name, int frames = 4, double fps = 2)
+{
+    swf::MovieBuilder b(100, 80, fps);
+    b.setBackground(swf::Rgba{255, 255, 255, 255});
+    std::vector<uint16_t> squares;
+    for (const swf::Rgba& c : Colours)
+        squares.push_back(b.addRectangle(swf::Rect{0, 40 * 20, 0, 40 * 20}, c));
+    for (int f = 0; f < frames; ++f) {
+        if (f > 0)
+            b.remove(1);
+        b.place(squares[size_t(f % 4)], 1, swf::Matrix::translate(10 * 20, 10 * 20));
+        b.showFrame();
+    }
+    const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
+    EXPECT_TRUE(b.save(path).ok());
+    return path;
+}
+
+// Index of the test colour nearest to rgb, 4 for white, 5 for black, -1 for anything else.
+int colourIndex(int r, int g, int b)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(r - Colours[i].r) + std::abs(g - Colours[i].g) + std::abs(b - Colours[i].b) < 60)
+            return i;
+    }
+    if (r > 230 && g > 230 && b > 230)
+        return 4;
+    return r < 25 && g < 25 && b < 25 ? 5 : -1;
+}
+
+struct GifFrame {
+    int square;      // colour index at (30, 30)
+    int background;  // colour index at (80, 70)
+    int delayCs;
+};
+
+// Composes the frames as a viewer does and samples two points of each.
+std::vector<GifFrame> readGif(const std::string& path, int& width, int& height, bool& looping)
+{
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    EXPECT_NE(gif, nullptr) << GifErrorString(error);
+    if (!gif)
+        return {};
+    EXPECT_EQ(DGifSlurp(gif), GIF_OK);
+    width = gif->SWidth;
+    height = gif->SHeight;
+    if (width < 4 || height < 4)
+        return {};
+    looping = false;
+    std::vector<int> canvas(size_t(width * height), -1);
+    std::vector<GifFrame> frames;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        GraphicsControlBlock gcb{};
+        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+        DGifSavedExtensionToGCB(gif, i, &gcb);
+        for (int e = 0; e < image.ExtensionBlockCount; ++e) {
+            const ExtensionBlock& block = image.ExtensionBlocks[e];
+            if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
+                std::string(reinterpret_cast<char*>(block.Bytes), 11) == "NETSCAPE2.0")
+                looping = true;
+        }
+        const GifImageDesc& d = image.ImageDesc;
+        for (int y = 0; y < d.Height; ++y) {
+            for (int x = 0; x < d.Width; ++x) {
+                const int index = image.RasterBits[y * d.Width + x];
+                if (index == gcb.TransparentColor || !map || index >= map->ColorCount)
+                    continue;
+                const GifColorType c = map->Colors[index];
+                const int cx = d.Left + x, cy = d.Top + y;
+                if (cx < width && cy < height)
+                    canvas[size_t(cy * width + cx)] = colourIndex(c.Red, c.Green, c.Blue);
+            }
+        }
+        // The movie is drawn at the output size: (30, 30) and (80, 70) of its 100x80 stage.
+        const int sx = 30 * width / 100, sy = 30 * height / 80, bx = 80 * width / 100, by = 70 * height / 80;
+        frames.push_back({canvas[size_t(sy * width + sx)], canvas[size_t(by * width + bx)], gcb.DelayTime});
+    }
+    DGifCloseFile(gif, &error);
+    return frames;
+}
+
+std::string probe(const std::string& file, const std::string& entries, const char* stream = "v:0")
+{
+    Outcome out = run("ffprobe -v error -count_frames -select_streams " + std::string(stream) + " -show_entries " +
+                      entries + " -of default=nw=1 '" + file + "'");
+    return out.output;
+}
+
+// One second of silence, 8 kHz mono 16-bit.
+void writeWav(const std::string& path)
+{
+    const uint32_t samples = 8000, dataBytes = samples * 2;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(8000);
+    u32(16000);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(dataBytes);
+    std::vector<char> silence(dataBytes, 0);
+    out.write(silence.data(), std::streamsize(silence.size()));
+}
+
+} // namespace
+
+TEST(Convert, AMovieBecomesAGifOfItsPicturesAtTheDelay)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    const std::string gif = dir.filePath("squares.gif").toStdString();
+    Outcome out = convert("'" + movie + "' '" + gif + "' --delay 100");
+    ASSERT_EQ(out.exitCode, 0) << out.output;
+    EXPECT_NE(out.output.find("GIF was successfully saved to " + gif), std::string::npos) << out.output;
+    EXPECT_NE(out.output.find("captured "), std::string::npos);
+
+    int width = 0, height = 0;
+    bool looping = false;
+    const std::vector<GifFrame> frames = readGif(gif, width, height, looping);
+    EXPECT_EQ(width, 100);  // the movie's stage size
+    EXPECT_EQ(height, 80);
+    EXPECT_TRUE(looping);
+    // Two seconds of movie at 100 ms: red, green and blue for about five pictures each.
+    ASSERT_GE(frames.size(), 15u);
+    ASSERT_LE(frames.size(), 21u);
+    int counts[5] = {};
+    int last = 0;
+    for (const GifFrame& f : frames) {
+        EXPECT_EQ(f.delayCs, 10);
+        EXPECT_EQ(f.background, 4);
+        ASSERT_GE(f.square, 0);
+        ASSERT_LT(f.square, 4);
+        EXPECT_GE(f.square, last);  // the colours come in the movie's order
+        last = f.square;
+        ++counts[f.square];
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(counts[i], 4) << i;
+        EXPECT_LE(counts[i], 6) << i;
+    }
+}
+
+TEST(Convert, GifOptionsReachTheFile)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    const std::string gif = dir.filePath("small.gif").toStdString();
+    Outcome out = convert("'" + movie + "' '" + gif + "' --delay 250 --size 50x40 --no-loop --duration 1000 -q");
+    ASSERT_EQ(out.exitCode, 0) << out.output;
+    EXPECT_EQ(out.output.find("captured "), std::string::npos);
+    int width = 0, height = 0;
+    bool looping = true;
+    const std::vector<GifFrame> frames = readGif(gif, width, height, looping);
+    EXPECT_EQ(width, 50);
+    EXPECT_EQ(height, 40);
+    EXPECT_FALSE(looping);
+    EXPECT_EQ(frames.size(), 4u);  // 1000 ms at 250 ms
+    for (const GifFrame& f : frames)
+        EXPECT_EQ(f.delayCs, 25);
+}
+
+TEST(Convert, AMovieBecomesAnAviWithAndWithoutSound)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    const std::string avi = dir.filePath("plain.avi").toStdString();
+    Outcome out = convert("'" + movie + "' '" + avi + "' --delay 100 --depth 24 --duration 1500 -q");
+    ASSERT_EQ(out.exitCode, 0) << out.output;
+    EXPECT_NE(out.output.find("AVI was successfully saved to " + avi), std::string::npos);
+    const std::string video = probe(avi, "stream=nb_read_frames,r_frame_rate,width,height");
+    EXPECT_NE(video.find("width=100"), std::string::npos) << video;
+    EXPECT_NE(video.find("height=80"), std::string::npos) << video;
+    EXPECT_NE(video.find("r_frame_rate=10/1"), std::string::npos) << video;
+    EXPECT_NE(video.find("nb_read_frames=15"), std::string::npos) << video;
+    EXPECT_EQ(run("ffmpeg -v error -i '" + avi + "' -f null -").exitCode, 0);
+    EXPECT_EQ(probe(avi, "stream=codec_type", "a"), "");
+
+    const std::string wav = dir.filePath("sound.wav").toStdString();
+    writeWav(wav);
+    const std::string withSound = dir.filePath("sound.avi").toStdString();
+    out = convert("'" + movie + "' '" + withSound + "' --wav '" + wav + "' --duration 1000 -q");
+    ASSERT_EQ(out.exitCode, 0) << out.output;
+    EXPECT_NE(probe(withSound, "stream=codec_type", "a").find("codec_type=audio"), std::string::npos);
+    EXPECT_NE(probe(withSound, "stream=nb_read_frames").find("nb_read_frames=10"), std::string::npos);
+}
+
+TEST(Convert, AMovieBecomesImageSeriesOfEachFormat)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    for (const char* format : {"jpg", "png", "bmp"}) {
+        SCOPED_TRACE(format);
+        const std::string folder = dir.filePath(QStringLiteral("series-") + QString::fromLatin1(format)).toStdString();
+        Outcome out = convert("'" + movie + "' '" + folder + "' --format " + format +
+                              " --delay 600 --stop-after 3 --duration 5000 -q");
+        ASSERT_EQ(out.exitCode, 0) << out.output;
+        for (int i = 1; i <= 3; ++i) {
+            const QString file = QString::fromStdString(folder) + QStringLiteral("/%1.").arg(i) + QString::fromLatin1(format);
+            QImage image(file);
+            ASSERT_FALSE(image.isNull()) << file.toStdString();
+            EXPECT_EQ(image.size(), QSize(100, 80));
+            const QColor square = image.pixelColor(30, 30), background = image.pixelColor(80, 70);
+            // The i-th picture is taken at i * 600 ms: the square of movie frame i (the last stays).
+            EXPECT_EQ(colourIndex(square.red(), square.green(), square.blue()), i % 4) << i;
+            // Snapshots draw the movie's shapes over black where the stage shows.
+            const int behind = colourIndex(background.red(), background.green(), background.blue());
+            EXPECT_TRUE(behind == 4 || behind == 5) << i << ": " << behind;
+        }
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(folder) + QStringLiteral("/4.") + QString::fromLatin1(format)));
+    }
+}
+
+TEST(Convert, SeveralInputsGoIntoAFolderUnderTheirOwnNames)
+{
+    QTemporaryDir dir;
+    const std::string a = writeMovie(dir, "first.swf"), b = writeMovie(dir, "second.swf");
+    const std::string out = dir.filePath("out").toStdString();
+    QDir().mkpath(QString::fromStdString(out));
+    Outcome result = convert("-o '" + out + "' '" + a + "' '" + b + "' --duration 300 -q");
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/first.gif")));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/second.gif")));
+}
+
+TEST(Convert, ErrorsAndUsage)
+{
+    QTemporaryDir dir;
+    Outcome missing = convert("'" + dir.filePath("none.swf").toStdString() + "' '" +
+                              dir.filePath("x.gif").toStdString() + "'");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("cannot open"), std::string::npos);
+
+    const std::string junk = dir.filePath("junk.swf").toStdString();
+    std::ofstream(junk) << "not a movie at all";
+    Outcome bad = convert("'" + junk + "' '" + dir.filePath("x.gif").toStdString() + "'");
+    EXPECT_EQ(bad.exitCode, 1) << bad.output;
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.gif")));
+
+    // A single-frame movie records too little with the automatic stop.
+    const std::string still = writeMovie(dir, "still.swf", 1);
+    Outcome shortRun = convert("'" + still + "' '" + dir.filePath("s.gif").toStdString() + "'");
+    EXPECT_NE(shortRun.output.find("warning: The GIF recording time is too short."), std::string::npos)
+        << shortRun.output;
+
+    EXPECT_EQ(convert("in.swf").exitCode, 2);
+    EXPECT_EQ(convert("in.swf out.gif --delay x").exitCode, 2);
+    Outcome help = convert("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("Usage: tovrane convert"), std::string::npos);
+}
