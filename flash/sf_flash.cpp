@@ -18,28 +18,6 @@ std::set<const TsfFlashPlayer*>& livePlayers()
     return players;
 }
 
-std::u16string argString(const DISPPARAMS& p, UINT index)
-{
-    VARIANT* v = DispArg(&p, index);
-    if (!v)
-        return {};
-    VARIANT s;
-    if (FAILED(VariantChangeType(&s, v, 0, VT_BSTR)))
-        return {};
-    return s.bstrVal.str();
-}
-
-int argInt(const DISPPARAMS& p, UINT index)
-{
-    VARIANT* v = DispArg(&p, index);
-    if (!v)
-        return 0;
-    VARIANT i;
-    if (FAILED(VariantChangeType(&i, v, 0, VT_I4)))
-        return 0;
-    return i.lVal;
-}
-
 bool contains(const std::u16string& s, const std::u16string& part) { return s.find(part) != std::u16string::npos; }
 
 std::u16string slashes(std::u16string s)
@@ -75,10 +53,10 @@ TsfFlashPlayer::TsfFlashPlayer(TWinControl* parent)
     m_flashIndex = -1;
     SetProperty(flashdispid::WMode, std::u16string(u"Transparent"));
     EventHandlers = {
-        [this](const DISPPARAMS& p) { if (OnReadyStateChange) OnReadyStateChange(this, argInt(p, 0)); },
-        [this](const DISPPARAMS& p) { if (OnProgress) OnProgress(this, argInt(p, 0)); },
-        [this](const DISPPARAMS& p) { fsCommandRelay(argString(p, 0), argString(p, 1)); },
-        [this](const DISPPARAMS& p) { if (OnFlashCall) OnFlashCall(this, argString(p, 0)); },
+        [this](const DISPPARAMS& p) { if (OnReadyStateChange) OnReadyStateChange(this, sf_utils::DispArgInt(p, 0)); },
+        [this](const DISPPARAMS& p) { if (OnProgress) OnProgress(this, sf_utils::DispArgInt(p, 0)); },
+        [this](const DISPPARAMS& p) { fsCommandRelay(sf_utils::DispArgString(p, 0), sf_utils::DispArgString(p, 1)); },
+        [this](const DISPPARAMS& p) { if (OnFlashCall) OnFlashCall(this, sf_utils::DispArgString(p, 0)); },
     };
     ActivateControl();
 }

@@ -39,17 +39,6 @@ TShiftState shiftOf(int button, int shift)
     return s;
 }
 
-int argInt(DISPPARAMS& p, UINT index)
-{
-    VARIANT* v = DispArg(&p, index);
-    if (!v)
-        return 0;
-    VARIANT i;
-    if (FAILED(VariantChangeType(&i, v, 0, VT_I4)))
-        return 0;
-    return i.lVal;
-}
-
 } // namespace
 
 HRESULT TsfOleControl::QueryInterface(REFIID riid, void** ppv)
@@ -301,7 +290,7 @@ void TsfOleControl::StockEvent(DISPID id, DISPPARAMS& params)
         case -607: {
             if (params.cArgs < 4)
                 break;
-            int button = argInt(params, 0), shift = argInt(params, 1), x = argInt(params, 2), y = argInt(params, 3);
+            int button = sf_utils::DispArgInt(params, 0), shift = sf_utils::DispArgInt(params, 1), x = sf_utils::DispArgInt(params, 2), y = sf_utils::DispArgInt(params, 3);
             TShiftState state = shiftOf(button, shift);
             if (id == -605)
                 MouseDown(buttonOf(button), state, x, y);

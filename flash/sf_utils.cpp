@@ -33,6 +33,24 @@ int MulDiv(int number, int numerator, int denominator)
 
 namespace sf_utils {
 
+int DispArgInt(const DISPPARAMS& params, UINT index)
+{
+    VARIANT* v = DispArg(&params, index);
+    VARIANT i;
+    if (!v || FAILED(VariantChangeType(&i, v, 0, VT_I4)))
+        return 0;
+    return i.lVal;
+}
+
+std::u16string DispArgString(const DISPPARAMS& params, UINT index)
+{
+    VARIANT* v = DispArg(&params, index);
+    VARIANT s;
+    if (!v || FAILED(VariantChangeType(&s, v, 0, VT_BSTR)))
+        return {};
+    return s.bstrVal.str();
+}
+
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
 bool Contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Exceptions.h"
+#include "Dispatch.h"
 #include "HResult.h"
 
 #include <cstdint>
@@ -32,6 +33,11 @@ int MulDiv(int number, int numerator, int denominator);
 uint32_t CombineBlackWhite(uint32_t k, uint32_t w);
 
 namespace sf_utils {
+
+// An event argument at its declared position, converted; 0 or empty when absent or
+// not convertible.
+int DispArgInt(const DISPPARAMS& params, UINT index);
+std::u16string DispArgString(const DISPPARAMS& params, UINT index);
 
 // The folder of the program's executable, with its trailing separator.
 std::string ExeFolder();
