@@ -1,5 +1,6 @@
 // Every failure of a write: its message, the order in which checks meet it, and
 // that nothing is left behind (no temporary file, the earlier output untouched).
+#include "FileSizeLimit.h"
 #include "AviTestSupport.h"
 #include "AviWriter.h"
 #include "Exceptions.h"
@@ -17,28 +18,6 @@
 using namespace avi_test;
 
 namespace {
-
-// Writes beyond limit bytes fail (EFBIG) while the object lives, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit now = m_old;
-        now.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &now);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 const std::vector<uint8_t> kOldOutput = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'm'};
 

@@ -1,4 +1,5 @@
 // The PNG image model: making images, alpha, pixel access, copying, drawing, saving files.
+#include "FileSizeLimit.h"
 #include "Bitmap.h"
 #include "Canvas.h"
 #include "Exceptions.h"
@@ -257,32 +258,6 @@ TEST(PngImage, AssignOfAnotherGraphicIsRefused)
     TsfPngImage png;
     EXPECT_THROW(png.Assign(&other), EConvertError);
 }
-
-namespace {
-
-// Makes writes beyond limit bytes fail (as on a full disk) while in scope.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit r = m_old;
-        r.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &r);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
-
-} // namespace
 
 TEST(PngImage, AFailedSaveLeavesTheEarlierFileAndNoTemporary)
 {
