@@ -57,7 +57,10 @@ constexpr int kW = 64, kH = 48, kFrames = 4;
 
 Encoded encode(const std::string& codec)
 {
-    const fs::path dir = fs::path(TOVRANE_BINARY_DIR) / "video-test" / codec;
+    // ctest runs tests in parallel: each test encodes into a folder of its own.
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path dir = fs::path(TOVRANE_BINARY_DIR) / "video-test" /
+                         (std::string(test->test_suite_name()) + "." + test->name()) / codec;
     fs::create_directories(dir);
     const fs::path flv = dir / "in.flv", raw = dir / "ref.raw";
     const std::string make = "ffmpeg -y -v error -f lavfi -i testsrc=size=" + std::to_string(kW) + "x" + std::to_string(kH) +
@@ -148,7 +151,7 @@ TEST(VideoInSwf, FramesWrittenIntoAMovieReadBackAndDecode)
         b.control(p);
         b.showFrame();
     }
-    const fs::path path = fs::path(TOVRANE_BINARY_DIR) / "video-test" / "video.swf";
+    const fs::path path = fs::path(TOVRANE_BINARY_DIR) / "video-test" / "VideoInSwf.video.swf";
     ASSERT_TRUE(b.save(path.string()).ok());
 
     // An independent reader: ffprobe's SWF demuxer finds the stream and its frames.
