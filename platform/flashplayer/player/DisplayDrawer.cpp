@@ -38,8 +38,11 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         }
         if (!object->visible)
             continue;
-        const bool layered = object->blendMode != render::BlendMode::Normal;
-        if (layered)
+        const bool filtered = !object->filters.empty();
+        const bool layered = filtered || object->blendMode != render::BlendMode::Normal;
+        if (filtered)
+            m_renderer.beginFilterLayer(object->filters, object->blendMode);
+        else if (layered)
             m_renderer.beginLayer(object->blendMode);
         drawObject(*object, m, cx, nesting);
         if (layered)

@@ -1,6 +1,6 @@
 // Draws a display list with the renderer: composes matrices and colour transforms
 // down the tree, opens a mask for every clip layer up to its clip depth, a layer for
-// every blend mode, and lays out text runs into glyph instances.
+// every blend mode or filter list, and lays out text runs into glyph instances.
 #pragma once
 
 #include "DisplayObject.h"

@@ -1,6 +1,7 @@
 #include "render/LayerStack.h"
 
 #include "render/Compose.h"
+#include "render/Filters.h"
 #include "render/Paints.h"
 
 namespace render {
@@ -212,6 +213,7 @@ void LayerStack::closeTop()
         return;
     }
     if (top.kind == Kind::Blend) {
+        applyFilters(top);
         // Alpha and erase work on the layer of an enclosing blend group; outside one
         // they change nothing.
         const bool layerBound = top.mode == BlendMode::Alpha || top.mode == BlendMode::Erase;
@@ -230,9 +232,41 @@ void LayerStack::closeTop()
     m_stack.pop_back();
 }
 
-void LayerStack::beginBlend(BlendMode mode)
+void LayerStack::beginBlend(BlendMode mode, std::span<const swf::Filter> filters, const Matrix& stageToSurface)
 {
+    // A mask takes the coverage of its shapes, unfiltered.
+    if (m_stack.empty())
+        return;
+    const bool filtered = !filters.empty() && !definingMask();
     push(Kind::Blend, mode);
+    Layer& top = m_stack.back();
+    if (filtered && !top.ignored) {
+        top.filters.assign(filters.begin(), filters.end());
+        top.stageToSurface = stageToSurface;
+    }
+}
+
+// Runs the layer's filters over what was drawn on it, grown by their reach (within the
+// viewport), and leaves the result in place to be composed.
+void LayerStack::applyFilters(Layer& layer)
+{
+    if (layer.filters.empty() || layer.dirty.isEmpty() || !layer.pooled)
+        return;
+    const FilterReach reach = filterReach(layer.filters, layer.stageToSurface);
+    const QRect area = layer.dirty.adjusted(-reach.left, -reach.top, reach.right, reach.bottom).intersected(m_viewport);
+    if (area.isEmpty())
+        return;
+    QImage work = layer.pooled->image.copy(area);
+    for (const swf::Filter& f : layer.filters)
+        applyFilter(work, f, layer.stageToSurface);
+    QPainter& p = *layer.painter;
+    p.save();
+    p.resetTransform();
+    p.setOpacity(1.0);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft(), work);
+    p.restore();
+    layer.dirty = area;
 }
 
 void LayerStack::endBlend()

@@ -1,5 +1,5 @@
 // The surfaces a frame draws on: the caller's pixels at the bottom, offscreen layers
-// above it for blend modes and masks. Layers are surface-sized images from a pool that
+// above it for blend modes, filters and masks. Layers are surface-sized images from a pool that
 // lives across frames; each remembers the rectangle drawn on it, so that composing
 // and clearing touch only that.
 #pragma once
@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace render {
@@ -35,7 +36,10 @@ public:
     // Records that `deviceRect` (clipped to the viewport) is drawn on the top layer.
     void touch(const QRect& deviceRect);
 
-    void beginBlend(BlendMode mode);
+    // A layer composed with `mode`; with filters, they run over it (grown by their
+    // reach) before it is composed.
+    void beginBlend(BlendMode mode, std::span<const swf::Filter> filters = {},
+                    const Matrix& stageToSurface = {});
     void endBlend();
     void beginMask();
     void endMask();
@@ -55,6 +59,8 @@ private:
         std::unique_ptr<QPainter> painter;
         QRect dirty;
         bool ignored = false;         // opened beyond the nesting limit
+        std::vector<swf::Filter> filters;
+        Matrix stageToSurface;
     };
 
     void push(Kind kind, BlendMode mode);
@@ -63,6 +69,7 @@ private:
     Layer& realBelow(std::size_t index);
     bool insideBlendGroup(std::size_t index) const;
     void composeTopInto(Layer& top, Layer& below);
+    void applyFilters(Layer& layer);
     void composeMask(Layer& content, Layer& mask, Layer& below);
     Layer* topReal();
     Pooled* acquire();
