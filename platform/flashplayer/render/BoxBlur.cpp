@@ -1,5 +1,6 @@
 #include "render/BoxBlur.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -29,22 +30,23 @@ Box boxFor(double width)
     return b;
 }
 
-// One box over `count` values `step` bytes apart, through a zero-padded copy.
+// One box over `count` values `step` bytes apart; values beyond the line are zero, so
+// the cost stays linear in the line however wide the box.
 void blurLine(std::uint8_t* data, int count, int step, const Box& box, std::vector<std::int32_t>& line)
 {
-    const int pad = box.inner + 1;
-    line.assign(std::size_t(count + 2 * pad), 0);
+    line.resize(std::size_t(count));
     for (int i = 0; i < count; ++i)
-        line[std::size_t(i + pad)] = data[std::ptrdiff_t(i) * step];
+        line[std::size_t(i)] = data[std::ptrdiff_t(i) * step];
+    const auto at = [&](long i) -> std::int64_t { return i >= 0 && i < count ? line[std::size_t(i)] : 0; };
+    const long inner = box.inner;
     std::int64_t sum = 0;   // the inner taps around position 0
-    for (int k = -box.inner; k <= box.inner; ++k)
-        sum += line[std::size_t(pad + k)];
-    for (int i = 0; i < count; ++i) {
-        const std::size_t c = std::size_t(i + pad);
-        const std::int64_t edges = line[c - std::size_t(box.inner) - 1] + line[c + std::size_t(box.inner) + 1];
+    for (long k = 0; k <= std::min<long>(inner, count - 1); ++k)
+        sum += line[std::size_t(k)];
+    for (long i = 0; i < count; ++i) {
+        const std::int64_t edges = at(i - inner - 1) + at(i + inner + 1);
         const std::int64_t v = (sum * 256 + edges * box.outer + box.total / 2) / box.total;
         data[std::ptrdiff_t(i) * step] = std::uint8_t(v > 255 ? 255 : v);
-        sum += line[c + std::size_t(box.inner) + 1] - line[c - std::size_t(box.inner)];
+        sum += at(i + inner + 1) - at(i - inner);
     }
 }
 
