@@ -1,5 +1,6 @@
-// Filters placed by the timeline, drawn with the QPainter backend: a drop shadow
-// lands outside the shape, a move without filters keeps it, an empty list drops it.
+// Filters placed by the timeline and by button records, drawn with the QPainter
+// backend: a drop shadow lands outside the shape, a move without filters keeps it, an
+// empty list drops it.
 #include "TestMovies.h"
 
 #include "render/PainterRenderer.h"
@@ -20,6 +21,23 @@ swf::Filter hardShadow()
     return f;
 }
 
+struct Painted {
+    VirtualClock clock;
+    PlayerCore core{clock, PlayerLimits{}, render::createPainterRenderer()};
+    QImage image{100, 100, QImage::Format_ARGB32_Premultiplied};
+    explicit Painted(MovieMaker& mm)
+    {
+        core.setQuality(Quality::Low);
+        EXPECT_TRUE(core.load(mm.done(), {}));
+    }
+    void draw()
+    {
+        image.fill(0);
+        core.render({image.bits(), 100, 100, int(image.bytesPerLine())});
+    }
+    QRgb at(int x, int y) const { return image.pixel(x, y); }
+};
+
 TEST(FilterRender, DropShadowFollowsTheTimeline)
 {
     MovieMaker mm(100, 100);
@@ -34,31 +52,41 @@ TEST(FilterRender, DropShadowFollowsTheTimeline)
     cleared.filters = std::vector<swf::Filter>{};
     mm.frame(2).tags = {cleared};
 
-    VirtualClock clock;
-    PlayerCore core(clock, PlayerLimits{}, render::createPainterRenderer());
-    core.setQuality(Quality::Low);
-    ASSERT_TRUE(core.load(mm.done(), {}));
-    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
-    auto draw = [&] {
-        image.fill(0);
-        core.render({image.bits(), 100, 100, int(image.bytesPerLine())});
-    };
+    Painted p(mm);
+    p.draw();
+    EXPECT_EQ(p.at(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(35, 20), qRgb(0, 0, 255));     // beyond the shape's bounds
+    EXPECT_EQ(p.at(35, 35), qRgb(255, 255, 255));
+    EXPECT_EQ(p.at(45, 20), qRgb(255, 255, 255));
 
-    draw();
-    EXPECT_EQ(image.pixel(20, 20), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(35, 20), qRgb(0, 0, 255));     // beyond the shape's bounds
-    EXPECT_EQ(image.pixel(35, 35), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(45, 20), qRgb(255, 255, 255));
+    p.core.advanceFrame();
+    p.draw();
+    EXPECT_EQ(p.at(45, 20), qRgb(0, 0, 255));
+    EXPECT_EQ(p.at(15, 20), qRgb(255, 255, 255));
 
-    core.advanceFrame();
-    draw();
-    EXPECT_EQ(image.pixel(45, 20), qRgb(0, 0, 255));
-    EXPECT_EQ(image.pixel(15, 20), qRgb(255, 255, 255));
+    p.core.advanceFrame();
+    p.draw();
+    EXPECT_EQ(p.at(30, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(45, 20), qRgb(255, 255, 255));
+}
 
-    core.advanceFrame();
-    draw();
-    EXPECT_EQ(image.pixel(30, 20), qRgb(255, 0, 0));
-    EXPECT_EQ(image.pixel(45, 20), qRgb(255, 255, 255));
+TEST(FilterRender, ButtonRecordsCarryTheirFilters)
+{
+    MovieMaker mm(100, 100);
+    const uint16_t red = mm.rect({200, 600, 200, 600}, {255, 0, 0, 255});
+    swf::Button button;
+    swf::ButtonRecord up;
+    up.up = up.hitTest = true;
+    up.characterId = red;
+    up.depth = 1;
+    up.filters = {hardShadow()};
+    button.records = {up};
+    const uint16_t id = mm.add(button);
+    mm.frame(0).tags = {swf::SetBackgroundColor{{255, 255, 255, 255}}, place(id, 1)};
+    Painted p(mm);
+    p.draw();
+    EXPECT_EQ(p.at(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(35, 20), qRgb(0, 0, 255));
 }
 
 }  // namespace
