@@ -2,6 +2,7 @@
 
 #include "render/Compose.h"
 #include "render/Filters.h"
+#include "render/ImageColor.h"
 #include "render/Paints.h"
 
 namespace render {
@@ -232,25 +233,26 @@ void LayerStack::closeTop()
     m_stack.pop_back();
 }
 
-void LayerStack::beginBlend(BlendMode mode, std::span<const swf::Filter> filters, const Matrix& stageToSurface)
+void LayerStack::beginBlend(BlendMode mode, const Effects& effects)
 {
-    // A mask takes the coverage of its shapes, unfiltered.
     if (m_stack.empty())
         return;
-    const bool filtered = !filters.empty() && !definingMask();
+    // A mask takes the coverage of its shapes, unfiltered.
+    const bool masking = definingMask();
     push(Kind::Blend, mode);
     Layer& top = m_stack.back();
-    if (filtered && !top.ignored) {
-        top.filters.assign(filters.begin(), filters.end());
-        top.stageToSurface = stageToSurface;
+    if (!masking && !top.ignored) {
+        top.filters.assign(effects.filters.begin(), effects.filters.end());
+        top.stageToSurface = effects.stageToSurface;
+        top.cx = effects.cx;
     }
 }
 
 // Runs the layer's filters over what was drawn on it, grown by their reach (within the
-// viewport), and leaves the result in place to be composed.
+// viewport), then its colour transform, and leaves the result in place to be composed.
 void LayerStack::applyFilters(Layer& layer)
 {
-    if (layer.filters.empty() || layer.dirty.isEmpty() || !layer.pooled)
+    if ((layer.filters.empty() && layer.cx.isIdentity()) || layer.dirty.isEmpty() || !layer.pooled)
         return;
     const FilterReach reach = filterReach(layer.filters, layer.stageToSurface);
     const QRect area = layer.dirty.adjusted(-reach.left, -reach.top, reach.right, reach.bottom).intersected(m_viewport);
@@ -259,6 +261,7 @@ void LayerStack::applyFilters(Layer& layer)
     QImage work = layer.pooled->image.copy(area);
     for (const swf::Filter& f : layer.filters)
         applyFilter(work, f, layer.stageToSurface);
+    applyColorTransform(work, layer.cx);
     QPainter& p = *layer.painter;
     p.save();
     p.resetTransform();

@@ -36,10 +36,15 @@ public:
     // Records that `deviceRect` (clipped to the viewport) is drawn on the top layer.
     void touch(const QRect& deviceRect);
 
-    // A layer composed with `mode`; with filters, they run over it (grown by their
-    // reach) before it is composed.
-    void beginBlend(BlendMode mode, std::span<const swf::Filter> filters = {},
-                    const Matrix& stageToSurface = {});
+    // What runs over a layer before it is composed: its filters (grown by their
+    // reach), then a colour transform.
+    struct Effects {
+        std::span<const swf::Filter> filters;
+        Matrix stageToSurface;
+        ColorTransform cx;
+    };
+    // A layer composed with `mode`.
+    void beginBlend(BlendMode mode, const Effects& effects = {});
     void endBlend();
     void beginMask();
     void endMask();
@@ -61,6 +66,7 @@ private:
         bool ignored = false;         // opened beyond the nesting limit
         std::vector<swf::Filter> filters;
         Matrix stageToSurface;
+        ColorTransform cx;
     };
 
     void push(Kind kind, BlendMode mode);

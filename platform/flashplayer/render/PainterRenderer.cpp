@@ -248,10 +248,10 @@ public:
         if (m_inFrame)
             m_layers.beginBlend(mode);
     }
-    void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode) override
+    void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode, const ColorTransform& cx) override
     {
         if (m_inFrame)
-            m_layers.beginBlend(mode, filters, m_stageMatrix);
+            m_layers.beginBlend(mode, {filters, m_stageMatrix, cx});
     }
     void endLayer() override
     {

@@ -29,10 +29,12 @@
 // is closed in the order opened.
 //
 // Filters. An object with filters (PlaceObject3, button records) is drawn as
-//     beginFilterLayer(filters, mode);  draw the object and its children;  endLayer();
-// The layer is like a blend layer (mode Normal when the object has none); endLayer()
-// first runs the filters over it in list order, each on the previous one's result,
-// then composes it with the mode. The layer grows by each filter's reach, so shadows,
+//     beginFilterLayer(filters, mode, cx);  draw the object and its children;  endLayer();
+// with the object's concatenated colour transform given to the layer and not to the
+// draw calls inside it: the transform tints the filtered result, shadows and glows
+// included. The layer is like a blend layer (mode Normal when the object has none);
+// endLayer() runs the filters over it in list order, each on the previous one's
+// result, applies `cx`, then composes it with the mode. The layer grows by each filter's reach, so shadows,
 // glows and blurs spread beyond what was drawn (within the viewport). Filter sizes
 // (blurX/Y, distance) are in stage pixels: they scale with the stage-to-surface
 // matrix but not with the object's own matrix. Hostile sizes are clamped (blur at 255
@@ -162,8 +164,10 @@ public:
     virtual void popMask() = 0;
 
     virtual void beginLayer(BlendMode mode) = 0;
-    // A layer whose filters run before it is composed with `mode`; closed by endLayer().
-    virtual void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode) = 0;
+    // A layer whose filters and then `cx` run before it is composed with `mode`; closed
+    // by endLayer().
+    virtual void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode,
+                                  const ColorTransform& cx) = 0;
     virtual void endLayer() = 0;
 };
 

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 41;
+constexpr int kRatchet = 42;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -45,6 +45,7 @@ const std::set<std::string> kKnownMatching = {
     "from_shumway__acid__acid-chars",
     "from_shumway__acid__acid-clip",
     "from_shumway__acid__acid-color-0",
+    "from_shumway__acid__acid-filter-2",
     "from_shumway__acid__acid-gradient",
     "from_shumway__acid__acid-gradient-1",
     "from_shumway__acid__acid-large",

@@ -1,6 +1,6 @@
 // Filters placed by the timeline and by button records, drawn with the QPainter
 // backend: a drop shadow lands outside the shape, a move without filters keeps it, an
-// empty list drops it.
+// empty list drops it, and the object's colour transform tints the shadow too.
 #include "TestMovies.h"
 
 #include "render/PainterRenderer.h"
@@ -68,6 +68,23 @@ TEST(FilterRender, DropShadowFollowsTheTimeline)
     p.draw();
     EXPECT_EQ(p.at(30, 20), qRgb(255, 0, 0));
     EXPECT_EQ(p.at(45, 20), qRgb(255, 255, 255));
+}
+
+TEST(FilterRender, ColourTransformTintsTheFilteredResult)
+{
+    MovieMaker mm(100, 100);
+    const uint16_t black = mm.rect({200, 600, 200, 600}, {0, 0, 0, 255});
+    swf::PlaceObject tinted = place(black, 1);
+    tinted.version = 3;
+    tinted.filters = std::vector<swf::Filter>{hardShadow()};
+    swf::ColorTransform redAdd;
+    redAdd.rAdd = 255;
+    tinted.colorTransform = redAdd;
+    mm.frame(0).tags = {swf::SetBackgroundColor{{255, 255, 255, 255}}, tinted};
+    Painted p(mm);
+    p.draw();
+    EXPECT_EQ(p.at(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(35, 20), qRgb(255, 0, 255));
 }
 
 TEST(FilterRender, ButtonRecordsCarryTheirFilters)

@@ -144,7 +144,7 @@ public:
     void endMask() override { calls.push_back(Call{"endMask", 0, {}, {}}); }
     void popMask() override { calls.push_back(Call{"popMask", 0, {}, {}}); }
     void beginLayer(render::BlendMode) override { calls.push_back(Call{"beginLayer", 0, {}, {}}); }
-    void beginFilterLayer(std::span<const swf::Filter>, render::BlendMode) override
+    void beginFilterLayer(std::span<const swf::Filter>, render::BlendMode, const render::ColorTransform&) override
     {
         calls.push_back(Call{"beginFilterLayer", 0, {}, {}});
     }
