@@ -11,7 +11,7 @@ namespace render {
 namespace {
 
 // Multiply-adds a convolution may cost at most (a large kernel over a large layer).
-constexpr double kConvolutionBudget = 256.0 * 1024 * 1024;
+constexpr double kConvolutionBudget = 64.0 * 1024 * 1024;
 
 using Straight = std::array<float, 4>;   // r, g, b, a in 0..255
 

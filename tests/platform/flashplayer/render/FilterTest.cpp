@@ -1,5 +1,6 @@
 // The filter pixel algorithms on tiny premultiplied images: the blur's box, the
-// colour matrix, shadow offsets and knockout, bevel sides, and hostile sizes.
+// colour matrix, convolution edges, shadow offsets and knockout, bevel sides, and
+// hostile sizes.
 #include "render/Filters.h"
 
 #include <QImage>
@@ -109,6 +110,43 @@ TEST(ColorMatrix, IdentityKeepsAndAKnownMatrixMaps)
     EXPECT_NEAR(qBlue(half), 200, 2);
     EXPECT_EQ(qAlpha(half), 128);
 }
+
+struct ConvolutionCase {
+    bool clamp;
+    swf::Rgba outside;
+    bool preserveAlpha;
+    QRgb last;   // the last pixel, which reads beyond the edge
+};
+
+class Convolution : public ::testing::TestWithParam<ConvolutionCase> {};
+
+TEST_P(Convolution, TakesTheRightNeighbourAndTreatsTheEdgeAsAsked)
+{
+    const ConvolutionCase c = GetParam();
+    QImage image = transparent(3, 1);
+    image.setPixel(0, 0, 0xff0000ff);
+    image.setPixel(1, 0, 0xff00ff00);
+    image.setPixel(2, 0, 0xffffffff);
+    Filter f;
+    f.kind = FilterKind::Convolution;
+    f.matrixX = 3;
+    f.matrixY = 1;
+    f.matrix = {0, 0, 2};
+    f.divisor = 2;
+    f.clamp = c.clamp;
+    f.defaultColor = c.outside;
+    f.preserveAlpha = c.preserveAlpha;
+    applyFilter(image, f, kOneToOne);
+    EXPECT_EQ(image.pixel(0, 0), 0xff00ff00u);
+    EXPECT_EQ(image.pixel(1, 0), 0xffffffffu);
+    EXPECT_EQ(image.pixel(2, 0), c.last);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, Convolution,
+                         ::testing::Values(ConvolutionCase{true, {}, false, 0xffffffff},
+                                           ConvolutionCase{false, {255, 0, 0, 255}, false, 0xffff0000},
+                                           ConvolutionCase{false, {0, 0, 0, 0}, false, 0x00000000},
+                                           ConvolutionCase{false, {0, 0, 0, 0}, true, 0xff000000}));
 
 Filter shadow(double angle, double distance)
 {
