@@ -208,6 +208,28 @@ TEST(Shadow, KnockoutCutsTheObjectAndHideObjectDropsIt)
     EXPECT_EQ(hidden.pixel(7, 6), 0xff0000ffu);
 }
 
+TEST(GradientGlow, MapsTheGlowAmountThroughTheGradient)
+{
+    QImage image = transparent(9, 9);
+    for (int y = 3; y < 6; ++y)
+        for (int x = 3; x < 6; ++x)
+            image.setPixel(x, y, 0xff00ff00);
+    Filter f;
+    f.kind = FilterKind::GradientGlow;
+    f.colors = {swf::Rgba{0, 0, 255, 0}, swf::Rgba{255, 0, 0, 255}};
+    f.ratios = {0, 255};
+    f.blurX = f.blurY = 3;
+    applyFilter(image, f, kOneToOne);
+    // A third of the box covers the object beside its edge, a ninth at the corner.
+    const QRgb side = qUnpremultiply(image.pixel(2, 4)), corner = qUnpremultiply(image.pixel(2, 2));
+    EXPECT_NEAR(qAlpha(side), 85, 2);
+    EXPECT_NEAR(qRed(side), 85, 3);
+    EXPECT_NEAR(qBlue(side), 170, 3);
+    EXPECT_NEAR(qAlpha(corner), 28, 2);
+    EXPECT_EQ(image.pixel(4, 4), 0xff00ff00u);
+    EXPECT_EQ(alphaAt(image, 1, 4), 0);
+}
+
 TEST(Bevel, FirstColourFacesTheLightSecondTheAngle)
 {
     QImage image = transparent(16, 16);
