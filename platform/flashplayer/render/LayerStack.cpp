@@ -261,7 +261,8 @@ void LayerStack::applyFilters(Layer& layer)
     QImage work = layer.pooled->image.copy(area);
     for (const swf::Filter& f : layer.filters)
         applyFilter(work, f, layer.stageToSurface);
-    applyColorTransform(work, layer.cx);
+    // Only what the object and its filters painted is tinted, not the rest of the area.
+    applyColorTransform(work, layer.cx, true);
     QPainter& p = *layer.painter;
     p.save();
     p.resetTransform();
