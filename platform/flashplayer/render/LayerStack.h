@@ -1,7 +1,7 @@
 // The surfaces a frame draws on: the caller's pixels at the bottom, offscreen layers
-// above it for blend modes, filters and masks. Layers are surface-sized images from a pool that
-// lives across frames; each remembers the rectangle drawn on it, so that composing
-// and clearing touch only that.
+// above it for blend modes, filters and masks. Layers are surface-sized images from a
+// pool that lives across frames; each remembers the rectangle drawn on it, so that
+// composing and clearing touch only that.
 #pragma once
 
 #include "render/Renderer.h"
