@@ -37,6 +37,7 @@ void ButtonObject::build()
         object->colorTransform = m_button.colorTransform.value_or(record.colorTransform);
         if (record.blendMode)
             object->blendMode = render::blendModeFromByte(static_cast<uint8_t>(*record.blendMode));
+        object->filters = record.filters;
         MovieClip* clip = object->asClip();
         if (clip)
             clip->name = m_context.newInstanceName();

@@ -38,10 +38,13 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         }
         if (!object->visible)
             continue;
-        const bool layered = object->blendMode != render::BlendMode::Normal;
-        if (layered)
+        const bool filtered = !object->filters.empty();
+        const bool layered = filtered || object->blendMode != render::BlendMode::Normal;
+        if (filtered)   // the colour transform tints the filtered result, so the layer takes it
+            m_renderer.beginFilterLayer(object->filters, object->blendMode, cx * toRender(object->colorTransform));
+        else if (layered)
             m_renderer.beginLayer(object->blendMode);
-        drawObject(*object, m, cx, nesting);
+        drawObject(*object, m, cx, nesting, !filtered);
         if (layered)
             m_renderer.endLayer();
     }
@@ -52,10 +55,10 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
 }
 
 void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix& parentMatrix,
-                               const render::ColorTransform& parentCx, int nesting)
+                               const render::ColorTransform& parentCx, int nesting, bool colored)
 {
     const render::Matrix m = parentMatrix * toRender(object.matrix);
-    const render::ColorTransform cx = parentCx * toRender(object.colorTransform);
+    const render::ColorTransform cx = colored ? parentCx * toRender(object.colorTransform) : render::ColorTransform{};
     const uint16_t id = object.characterId();
     switch (object.kind()) {
     case ObjectKind::Shape: m_renderer.drawShape(m_library.shape(id), m, cx); break;

@@ -1,6 +1,6 @@
 // Draws a display list with the renderer: composes matrices and colour transforms
 // down the tree, opens a mask for every clip layer up to its clip depth, a layer for
-// every blend mode, and lays out text runs into glyph instances.
+// every blend mode or filter list, and lays out text runs into glyph instances.
 #pragma once
 
 #include "DisplayObject.h"
@@ -21,7 +21,9 @@ public:
     void drawList(const DisplayList& list, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
 
 private:
-    void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    // `colored` false draws without colour transforms (a filter layer applies them).
+    void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting,
+                    bool colored = true);
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawEditText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);

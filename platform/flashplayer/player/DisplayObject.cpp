@@ -29,6 +29,8 @@ void DisplayObject::applyPlacement(const swf::PlaceObject& place)
         clipDepth = *place.clipDepth;
     if (place.blendMode)
         blendMode = render::blendModeFromByte(static_cast<uint8_t>(*place.blendMode));
+    if (place.filters)
+        filters = *place.filters;
     if (place.visible)
         visible = *place.visible;
 }

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace flash {
 
@@ -49,6 +50,7 @@ public:
     std::string name;
     int clipDepth = 0;               // non-zero: masks the depths above it up to this one
     render::BlendMode blendMode = render::BlendMode::Normal;
+    std::vector<swf::Filter> filters;   // drawn through a filter layer when not empty
     bool visible = true;
     bool scriptMoved = false;        // a script set the transform
     bool scriptColored = false;      // a script set the alpha

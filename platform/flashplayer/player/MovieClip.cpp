@@ -30,6 +30,7 @@ void merge(swf::PlaceObject& into, const swf::PlaceObject& p)
     if (p.name) into.name = p.name;
     if (p.clipDepth) into.clipDepth = p.clipDepth;
     if (p.blendMode) into.blendMode = p.blendMode;
+    if (p.filters) into.filters = p.filters;
     if (p.visible) into.visible = p.visible;
     if (p.characterId) into.characterId = p.characterId;
     if (!p.clipActions.empty()) into.clipActions = p.clipActions;
@@ -167,6 +168,7 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
         object->name = existing->name;
         object->clipDepth = existing->clipDepth;
         object->blendMode = existing->blendMode;
+        object->filters = existing->filters;
     }
     object->applyPlacement(p);
     MovieClip* clip = object->asClip();
@@ -235,6 +237,8 @@ void MovieClip::rebuildTo(int target)
                 state.colorTransform = swf::ColorTransform{};
             if (!state.matrix)
                 state.matrix = swf::Matrix{};
+            if (!state.filters)
+                state.filters = std::vector<swf::Filter>{};
             child.applyPlacement(state);
             slots.erase(slot);
         }

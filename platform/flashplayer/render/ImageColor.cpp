@@ -43,7 +43,7 @@ inline std::uint32_t premultiply(std::uint32_t c, std::uint32_t a)
 
 }  // namespace
 
-void applyColorTransform(QImage& image, const ColorTransform& cx)
+void applyColorTransform(QImage& image, const ColorTransform& cx, bool keepTransparent)
 {
     if (cx.isIdentity())
         return;
@@ -57,6 +57,8 @@ void applyColorTransform(QImage& image, const ColorTransform& cx)
         for (int x = 0; x < image.width(); ++x) {
             const std::uint32_t p = row[x];
             const std::uint32_t a = p >> 24;
+            if (a == 0 && keepTransparent)
+                continue;
             std::uint32_t r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
             if (a != 255 && a != 0) {
                 r = unpremultiply(r, recip[a]);

@@ -1,6 +1,8 @@
 #include "render/LayerStack.h"
 
 #include "render/Compose.h"
+#include "render/Filters.h"
+#include "render/ImageColor.h"
 #include "render/Paints.h"
 
 namespace render {
@@ -212,6 +214,7 @@ void LayerStack::closeTop()
         return;
     }
     if (top.kind == Kind::Blend) {
+        applyFilters(top);
         // Alpha and erase work on the layer of an enclosing blend group; outside one
         // they change nothing.
         const bool layerBound = top.mode == BlendMode::Alpha || top.mode == BlendMode::Erase;
@@ -230,9 +233,44 @@ void LayerStack::closeTop()
     m_stack.pop_back();
 }
 
-void LayerStack::beginBlend(BlendMode mode)
+void LayerStack::beginBlend(BlendMode mode, const Effects& effects)
 {
+    if (m_stack.empty())
+        return;
+    // A mask takes the coverage of its shapes, unfiltered.
+    const bool masking = definingMask();
     push(Kind::Blend, mode);
+    Layer& top = m_stack.back();
+    if (!masking && !top.ignored) {
+        top.filters.assign(effects.filters.begin(), effects.filters.end());
+        top.stageToSurface = effects.stageToSurface;
+        top.cx = effects.cx;
+    }
+}
+
+// Runs the layer's filters over what was drawn on it, grown by their reach (within the
+// viewport), then its colour transform, and leaves the result in place to be composed.
+void LayerStack::applyFilters(Layer& layer)
+{
+    if ((layer.filters.empty() && layer.cx.isIdentity()) || layer.dirty.isEmpty() || !layer.pooled)
+        return;
+    const FilterReach reach = filterReach(layer.filters, layer.stageToSurface);
+    const QRect area = layer.dirty.adjusted(-reach.left, -reach.top, reach.right, reach.bottom).intersected(m_viewport);
+    if (area.isEmpty())
+        return;
+    QImage work = layer.pooled->image.copy(area);
+    for (const swf::Filter& f : layer.filters)
+        applyFilter(work, f, layer.stageToSurface);
+    // Only what the object and its filters painted is tinted, not the rest of the area.
+    applyColorTransform(work, layer.cx, true);
+    QPainter& p = *layer.painter;
+    p.save();
+    p.resetTransform();
+    p.setOpacity(1.0);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(area.topLeft(), work);
+    p.restore();
+    layer.dirty = area;
 }
 
 void LayerStack::endBlend()

@@ -1,7 +1,7 @@
 // The surfaces a frame draws on: the caller's pixels at the bottom, offscreen layers
-// above it for blend modes and masks. Layers are surface-sized images from a pool that
-// lives across frames; each remembers the rectangle drawn on it, so that composing
-// and clearing touch only that.
+// above it for blend modes, filters and masks. Layers are surface-sized images from a
+// pool that lives across frames; each remembers the rectangle drawn on it, so that
+// composing and clearing touch only that.
 #pragma once
 
 #include "render/Renderer.h"
@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace render {
@@ -35,7 +36,15 @@ public:
     // Records that `deviceRect` (clipped to the viewport) is drawn on the top layer.
     void touch(const QRect& deviceRect);
 
-    void beginBlend(BlendMode mode);
+    // What runs over a layer before it is composed: its filters (grown by their
+    // reach), then a colour transform.
+    struct Effects {
+        std::span<const swf::Filter> filters;
+        Matrix stageToSurface;
+        ColorTransform cx;
+    };
+    // A layer composed with `mode`.
+    void beginBlend(BlendMode mode, const Effects& effects = {});
     void endBlend();
     void beginMask();
     void endMask();
@@ -55,6 +64,9 @@ private:
         std::unique_ptr<QPainter> painter;
         QRect dirty;
         bool ignored = false;         // opened beyond the nesting limit
+        std::vector<swf::Filter> filters;
+        Matrix stageToSurface;
+        ColorTransform cx;
     };
 
     void push(Kind kind, BlendMode mode);
@@ -63,6 +75,7 @@ private:
     Layer& realBelow(std::size_t index);
     bool insideBlendGroup(std::size_t index) const;
     void composeTopInto(Layer& top, Layer& below);
+    void applyFilters(Layer& layer);
     void composeMask(Layer& content, Layer& mask, Layer& below);
     Layer* topReal();
     Pooled* acquire();

@@ -140,6 +140,7 @@ public:
         m_inFrame = m_layers.begin(setup);
         m_quality = setup.quality;
         m_stage = toQTransform(setup.stageToSurface);
+        m_stageMatrix = setup.stageToSurface;
         m_stageScale = std::sqrt(std::abs(m_stage.determinant()));
         return m_inFrame;
     }
@@ -246,6 +247,11 @@ public:
     {
         if (m_inFrame)
             m_layers.beginBlend(mode);
+    }
+    void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode, const ColorTransform& cx) override
+    {
+        if (m_inFrame)
+            m_layers.beginBlend(mode, {filters, m_stageMatrix, cx});
     }
     void endLayer() override
     {
@@ -437,6 +443,7 @@ private:
     bool m_inFrame = false;
     Quality m_quality = Quality::High;
     QTransform m_stage;
+    Matrix m_stageMatrix;
     double m_stageScale = 1 / 20.0;
 };
 

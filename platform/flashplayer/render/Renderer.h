@@ -28,12 +28,28 @@
 // masks may be opened inside layers and layers inside masks, as long as each begin
 // is closed in the order opened.
 //
+// Filters. An object with filters (PlaceObject3, button records) is drawn as
+//     beginFilterLayer(filters, mode, cx);  draw the object and its children;  endLayer();
+// with the object's concatenated colour transform given to the layer and not to the
+// draw calls inside it: the transform tints the filtered result, shadows and glows
+// included (pixels left fully transparent stay so). The layer is like a blend layer
+// (mode Normal when the object has none); endLayer() runs the filters over it in list
+// order, each on the previous one's result, applies `cx`, then composes it with the
+// mode. The layer grows by each filter's reach, so shadows, glows and blurs spread
+// beyond what was drawn; what lies outside the viewport is neither drawn nor spread.
+// Filter sizes (blurX/Y, distance) are in stage pixels: they scale with the
+// stage-to-surface matrix but not with the object's own matrix. Hostile sizes are
+// clamped (blur at 255 stage pixels, 15 passes; convolutions beyond a fixed cost are
+// skipped). Filters opened while a mask's shape is drawn are ignored: masks take
+// plain coverage.
+//
 // Errors. Registration of hostile data never fails hard: degenerate geometry draws
 // nothing. Draw calls with an unknown id are ignored. Calls outside a frame are
 // ignored. Unbalanced begin/end pairs are closed by endFrame().
 #pragma once
 
 #include "render/Types.h"
+#include "swf/Filters.h"
 #include "swf/Shape.h"
 
 #include <cstdint>
@@ -150,6 +166,10 @@ public:
     virtual void popMask() = 0;
 
     virtual void beginLayer(BlendMode mode) = 0;
+    // A layer whose filters and then `cx` run before it is composed with `mode`; closed
+    // by endLayer().
+    virtual void beginFilterLayer(std::span<const swf::Filter> filters, BlendMode mode,
+                                  const ColorTransform& cx) = 0;
     virtual void endLayer() = 0;
 };
 

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 38;
+constexpr int kRatchet = 42;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -45,6 +45,7 @@ const std::set<std::string> kKnownMatching = {
     "from_shumway__acid__acid-chars",
     "from_shumway__acid__acid-clip",
     "from_shumway__acid__acid-color-0",
+    "from_shumway__acid__acid-filter-2",
     "from_shumway__acid__acid-gradient",
     "from_shumway__acid__acid-gradient-1",
     "from_shumway__acid__acid-large",
@@ -59,11 +60,14 @@ const std::set<std::string> kKnownMatching = {
     "visual__blend_modes__screen",
     "visual__bmd_draw_with_msaa_issue_10579",
     "visual__cache_as_bitmap__children_changed",
+    "visual__cache_as_bitmap__contains_grown_filter",
     "visual__cache_as_bitmap__nested_color_transform",
     "visual__cache_as_bitmap__nested_rotation",
     "visual__cache_as_bitmap__text",
     "visual__drawing_api__cursor",
     "visual__edittext__edittext_negative_bounds",
+    "visual__filters__blur_scales_with_screen",
+    "visual__filters__color_matrix",
     "visual__focus_highlight__focus_highlight_basic",
     "visual__focus_highlight__focus_highlight_render",
     "visual__simple_shapes__gradients__gradients",

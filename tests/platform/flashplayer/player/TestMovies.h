@@ -144,6 +144,10 @@ public:
     void endMask() override { calls.push_back(Call{"endMask", 0, {}, {}}); }
     void popMask() override { calls.push_back(Call{"popMask", 0, {}, {}}); }
     void beginLayer(render::BlendMode) override { calls.push_back(Call{"beginLayer", 0, {}, {}}); }
+    void beginFilterLayer(std::span<const swf::Filter>, render::BlendMode, const render::ColorTransform&) override
+    {
+        calls.push_back(Call{"beginFilterLayer", 0, {}, {}});
+    }
     void endLayer() override { calls.push_back(Call{"endLayer", 0, {}, {}}); }
 
     // Shapes drawn in order, by character id ("shape" calls only).
