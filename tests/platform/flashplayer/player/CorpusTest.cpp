@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 38;
+constexpr int kRatchet = 40;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -66,6 +66,8 @@ const std::set<std::string> kKnownMatching = {
     "visual__edittext__edittext_negative_bounds",
     "visual__focus_highlight__focus_highlight_basic",
     "visual__focus_highlight__focus_highlight_render",
+    "visual__gradient_nonsequential_ratios",
+    "visual__gradient_same_ratios",
     "visual__simple_shapes__gradients__gradients",
     "visual__simple_shapes__gradients__reflect",
     "visual__simple_shapes__heavy_tesselation",
