@@ -217,6 +217,8 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
             gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focal * kGradientHalf, 0));
         }
         gradient.setStops(stops);
+        // Colours mix as they are, not premultiplied: a stop that fades out keeps its hue.
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         gradient.setSpread(spreadOf(fill.gradient.spread));
         QBrush brush(gradient);
         brush.setTransform(toQTransform(fill.matrix));

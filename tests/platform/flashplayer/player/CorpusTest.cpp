@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 45;
+constexpr int kRatchet = 47;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -56,8 +56,10 @@ const std::set<std::string> kKnownMatching = {
     "from_shumway__gradient",
     "from_shumway__invalidClipDepth",
     "import_assets__avm1_imports_avm1",
+    "visual__blend_modes__alpha_no_layer",
     "visual__blend_modes__difference",
     "visual__blend_modes__hardlight",
+    "visual__blend_modes__layer_alpha",
     "visual__blend_modes__lighten",
     "visual__blend_modes__overlay",
     "visual__blend_modes__screen",

@@ -99,6 +99,17 @@ TEST(LinearGradient, LinearRgbInterpolationIsLighterInTheMiddle)
     EXPECT_NEAR(midLinear, 188, 8);
 }
 
+TEST(LinearGradient, AStopThatFadesOutKeepsItsColour)
+{
+    // Opaque red to fully transparent green: half way the colour is half green at half
+    // alpha, so over white the middle is yellowish rather than pink.
+    const Canvas c = drawGradient(linearFill(swf::SpreadMode::Pad, {{0, {255, 0, 0, 255}}, {255, {0, 255, 0, 0}}}));
+    const QRgb mid = c.at(50, 10);
+    EXPECT_NEAR(qRed(mid), 191, 8);
+    EXPECT_NEAR(qGreen(mid), 191, 8);
+    EXPECT_NEAR(qBlue(mid), 128, 8);
+}
+
 TEST(RadialGradient, CentreAndRimAndFocus)
 {
     swf::FillStyle f;
