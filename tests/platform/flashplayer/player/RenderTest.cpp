@@ -132,5 +132,51 @@ TEST(Render, ColourTransformAndBackgroundOverride)
     EXPECT_EQ(p.core->backgroundColor(), 0x123456u);
 }
 
+// A bordered text field's box lies on whole pixels at any quality: corners round to the
+// nearest pixel, the border is one pixel on the pixels right of and below each edge.
+TEST(Render, TextFieldBorderSitsOnWholePixels)
+{
+    struct Case {
+        const char* name;
+        swf::Matrix matrix;
+        int x0, y0, x1, y1;   // the rounded corners in pixels
+    };
+    swf::Matrix moved;
+    moved.tx = 100;
+    moved.ty = 200;
+    swf::Matrix scaled;
+    scaled.a = scaled.d = 1.365;
+    scaled.tx = 764;
+    scaled.ty = 964;
+    const Case cases[] = {{"moved", moved, 5, 10, 15, 20}, {"scaled", scaled, 38, 48, 52, 62}};
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255), green = qRgb(0, 255, 0);
+    for (const Case& c : cases) {
+        for (Quality quality : {Quality::Low, Quality::High}) {
+            MovieMaker mm(100, 100);
+            mm.frame(0).tags = {swf::SetBackgroundColor{{0, 255, 0, 255}}};
+            swf::EditText field;
+            field.bounds = {0, 200, 0, 200};
+            field.border = true;
+            const uint16_t id = mm.add(field);
+            mm.frame(0).tags.push_back(place(id, 1, c.matrix));
+            Painted p(mm);
+            p.core->setQuality(quality);
+            p.draw(100, 100);
+            const std::string what = std::string(c.name) + (quality == Quality::Low ? " low" : " high");
+            EXPECT_EQ(p.at(c.x0, c.y0), black) << what;
+            EXPECT_EQ(p.at(c.x1, c.y0), black) << what;
+            EXPECT_EQ(p.at(c.x0, c.y1), black) << what;
+            EXPECT_EQ(p.at(c.x1, c.y1 - 1), black) << what;
+            EXPECT_EQ(p.at(c.x1 - 1, c.y1), black) << what;
+            EXPECT_EQ(p.at(c.x1, c.y1), green) << what;
+            EXPECT_EQ(p.at(c.x0 - 1, c.y0 + 2), green) << what;
+            EXPECT_EQ(p.at(c.x0 + 2, c.y0 - 1), green) << what;
+            EXPECT_EQ(p.at(c.x1 + 1, c.y0 + 2), green) << what;
+            EXPECT_EQ(p.at(c.x0 + 1, c.y0 + 1), white) << what;
+            EXPECT_EQ(p.at(c.x1 - 1, c.y1 - 1), white) << what;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace flash::test
