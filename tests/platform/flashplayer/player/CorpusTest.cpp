@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 48;
+constexpr int kRatchet = 49;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -56,6 +56,7 @@ const std::set<std::string> kKnownMatching = {
     "from_shumway__gradient",
     "from_shumway__invalidClipDepth",
     "import_assets__avm1_imports_avm1",
+    "text__style_changes_in_html",
     "visual__blend_modes__alpha_no_layer",
     "visual__blend_modes__difference",
     "visual__blend_modes__hardlight",
