@@ -3,6 +3,7 @@
 #include "ButtonObject.h"
 #include "Geometry.h"
 #include "MovieClip.h"
+#include "TextFieldClip.h"
 #include "TextLayout.h"
 #include "VideoObject.h"
 
@@ -106,8 +107,10 @@ void DisplayDrawer::drawEditText(const DisplayObject& object, const render::Matr
     const swf::EditText* edit = m_library.movie().find<swf::EditText>(object.characterId());
     if (!edit)
         return;
-    if (edit->border)
-        drawFieldBox(edit->bounds, swf::Rgba{255, 255, 255, 255}, swf::Rgba{0, 0, 0, 255}, m, cx);
+    const FieldLook look = fieldLook(object, *edit, m_library.movie().header.version);
+    if (look.border || look.background)
+        drawFieldBox(edit->bounds, look.background ? std::optional(look.backgroundColor) : std::nullopt,
+                     look.border ? std::optional(look.borderColor) : std::nullopt, m, cx);
     const EditTextRuns runs = layoutEditText(*edit, object.text, m_library);
     if (!runs.glyphs.empty())
         m_renderer.drawGlyphs(runs.glyphs, m, cx);

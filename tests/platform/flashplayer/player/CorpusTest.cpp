@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 49;
+constexpr int kRatchet = 50;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__focusrect_focuslost",
@@ -70,6 +70,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__cache_as_bitmap__nested_rotation",
     "visual__cache_as_bitmap__text",
     "visual__drawing_api__cursor",
+    "visual__edittext__edittext_background_basic",
     "visual__edittext__edittext_border_basic",
     "visual__edittext__edittext_bounds_vs_position",
     "visual__edittext__edittext_negative_bounds",

@@ -178,5 +178,57 @@ TEST(Render, TextFieldBorderSitsOnWholePixels)
     }
 }
 
+// `object.member = value`, in the actions a compiler writes for it.
+std::vector<uint8_t> setMember(const std::string& object, const std::string& member, int32_t value)
+{
+    std::vector<uint8_t> out;
+    auto pushString = [&](const std::string& text) {
+        const size_t n = text.size() + 2;
+        out.insert(out.end(), {0x96, uint8_t(n), uint8_t(n >> 8), 0});
+        out.insert(out.end(), text.begin(), text.end());
+        out.push_back(0);
+    };
+    pushString(object);
+    out.push_back(0x1C);   // GetVariable
+    pushString(member);
+    out.insert(out.end(), {0x96, 5, 0, 7, uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
+                           uint8_t(value >> 24)});
+    out.push_back(0x4F);   // SetMember
+    return out;
+}
+
+TEST(Render, ScriptsSetATextFieldsBorderAndBackground)
+{
+    MovieMaker mm(100, 100);
+    mm.frame(0).tags = {swf::SetBackgroundColor{{0, 255, 0, 255}}};
+    swf::EditText field;
+    field.bounds = {0, 200, 0, 200};
+    field.border = true;
+    const uint16_t id = mm.add(field);
+    swf::Matrix left, right;
+    left.tx = right.tx = 100;
+    right.tx = 1000;
+    left.ty = right.ty = 200;
+    mm.frame(0).tags.push_back(place(id, 1, left, "filled"));
+    mm.frame(0).tags.push_back(place(id, 2, right, "framed"));
+    std::vector<uint8_t> code;
+    for (const auto& part : {setMember("filled", "border", 0), setMember("filled", "backgroundColor", 0xFF0000),
+                             setMember("framed", "background", 0), setMember("framed", "borderColor", 0x0000FF)})
+        code.insert(code.end(), part.begin(), part.end());
+    code.push_back(0);
+    mm.frame(0).tags.push_back(actions(code));
+    Painted p(mm);
+    p.core->advanceFrame();
+    p.draw(100, 100);
+    // The filled field: red over its pixels, no border.
+    EXPECT_EQ(p.at(5, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(14, 19), qRgb(255, 0, 0));
+    EXPECT_EQ(p.at(15, 15), qRgb(0, 255, 0));
+    // The framed field: a blue border around the stage's green.
+    EXPECT_EQ(p.at(50, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(p.at(60, 15), qRgb(0, 0, 255));
+    EXPECT_EQ(p.at(55, 15), qRgb(0, 255, 0));
+}
+
 }  // namespace
 }  // namespace flash::test
