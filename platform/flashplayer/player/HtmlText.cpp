@@ -93,8 +93,13 @@ void appendUtf8(std::string& out, uint32_t cp)
     } else if (cp < 0x800) {
         out += char(0xC0 | (cp >> 6));
         out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
     } else {
-        out += char(0xE0 | ((cp >> 12) & 0x0F));
+        out += char(0xF0 | ((cp >> 18) & 0x07));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
         out += char(0x80 | ((cp >> 6) & 0x3F));
         out += char(0x80 | (cp & 0x3F));
     }
@@ -131,14 +136,13 @@ void FontChooser::choose(TextStyle& style, const std::string& face)
             m_scanned = true;
             for (const auto& [id, character] : m_library.movie().dictionary)
                 if (const auto* font = std::get_if<swf::Font>(&character); font && !font->glyphs.empty())
-                    m_fonts.push_back({id, font});
+                    m_fonts.emplace(Key{lowered(font->name), font->bold, font->italic}, std::pair{id, font});
         }
-        for (const auto& [id, font] : m_fonts) {
-            if (lowered(font->name) == family && font->bold == style.bold && font->italic == style.italic) {
-                style.fontId = id;
-                style.font = font;
-                return;
-            }
+        auto it = m_fonts.find(Key{family, style.bold, style.italic});
+        if (it != m_fonts.end()) {
+            style.fontId = it->second.first;
+            style.font = it->second.second;
+            return;
         }
     }
 }

@@ -7,7 +7,9 @@
 #include "swf/Text.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -51,9 +53,10 @@ public:
     void choose(TextStyle& style, const std::string& face);
 
 private:
+    using Key = std::tuple<std::string, bool, bool>;   // family in lower case, bold, italic
     Library& m_library;
     bool m_scanned = false;
-    std::vector<std::pair<uint16_t, const swf::Font*>> m_fonts;
+    std::map<Key, std::pair<uint16_t, const swf::Font*>> m_fonts;   // the first of each
 };
 
 // HTML text with its styles: <b>, <i>, <font face size color>, <p align>; <br>, </p>

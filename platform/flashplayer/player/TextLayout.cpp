@@ -270,7 +270,8 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
             run.italic = st.italic;
             run.sizeTwips = st.height;
             run.color = {st.color.r, st.color.g, st.color.b, st.color.a};
-            runs.deviceRuns.push_back({run, swf::Point{swf::Twips(start), swf::Twips(baseline)}});
+            auto twips = [](double v) { return swf::Twips(std::clamp(v, -1e9, 1e9)); };
+            runs.deviceRuns.push_back({run, swf::Point{twips(start), twips(baseline)}});
         }
     }
     return runs;

@@ -60,7 +60,8 @@ QColor mixPlain(const QColor& a, const QColor& b, double t)
                             float(mix(a.blueF(), b.blueF())), float(mix(a.alphaF(), b.alphaF())));
 }
 
-// Where table entry `entry` (0..255) of a gradient lies on Qt's 0..1 scale.
+// Where table entry `entry` (0..255) lies on Qt's 0..1 scale of the gradient square:
+// entry i covers (i - 1)/256 to i/256 of it, where the reference pictures show it.
 double entryPosition(double entry)
 {
     return std::clamp((entry - 0.5) / 256.0, 0.0, 1.0);
