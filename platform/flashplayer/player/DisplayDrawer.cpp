@@ -122,11 +122,21 @@ void DisplayDrawer::drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgb
                                  std::optional<swf::Rgba> border, const render::Matrix& m,
                                  const render::ColorTransform& cx)
 {
+    // Parts are white shapes tinted to their colour, so scripts changing colours never
+    // register more shapes.
+    auto tint = [&](swf::Rgba colour) {
+        return cx * render::ColorTransform{0, 0, 0, colour.a / 255.0f, float(colour.r), float(colour.g),
+                                           float(colour.b), 0};
+    };
+    const swf::Rgba white{255, 255, 255, 255};
     const render::Matrix device = m_stageToSurface * m;
     render::Matrix toStage;
     const bool upright = device.b == 0 && device.c == 0;
     if (!upright || !invert(m_stageToSurface, toStage)) {
-        m_renderer.drawShape(m_library.box(bounds, fill, border), m, cx);
+        if (fill)
+            m_renderer.drawShape(m_library.box(bounds, white, std::nullopt), m, tint(*fill));
+        if (border)
+            m_renderer.drawShape(m_library.box(bounds, std::nullopt, white), m, tint(*border));
         return;
     }
     // Upright, the box sits on whole pixels: its corners round to the nearest pixel, the
@@ -137,15 +147,13 @@ void DisplayDrawer::drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgb
     const double ax = pixel(device.mapX(bounds.xMin, bounds.yMin)), bx = pixel(device.mapX(bounds.xMax, bounds.yMax));
     const double ay = pixel(device.mapY(bounds.xMin, bounds.yMin)), by = pixel(device.mapY(bounds.xMax, bounds.yMax));
     const double x0 = std::min(ax, bx), x1 = std::max(ax, bx), y0 = std::min(ay, by), y1 = std::max(ay, by);
-    // One white square of a pixel, stretched and tinted for each part.
-    const render::ShapeId unit = m_library.box(swf::Rect{0, 20, 0, 20}, swf::Rgba{255, 255, 255, 255}, std::nullopt);
+    // One square of a pixel, stretched for each part.
+    const render::ShapeId unit = m_library.box(swf::Rect{0, 20, 0, 20}, white, std::nullopt);
     auto part = [&](double x, double y, double w, double h, swf::Rgba colour) {
         if (w <= 0 || h <= 0)
             return;
-        const render::ColorTransform tint{0, 0, 0, colour.a / 255.0f, float(colour.r), float(colour.g),
-                                          float(colour.b), 0};
         m_renderer.drawShape(unit, toStage * render::Matrix::translate(x, y) * render::Matrix::scale(w / 20, h / 20),
-                             cx * tint);
+                             tint(colour));
     };
     if (fill)
         part(x0, y0, x1 - x0, y1 - y0, *fill);

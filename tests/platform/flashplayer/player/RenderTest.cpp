@@ -211,9 +211,17 @@ TEST(Render, ScriptsSetATextFieldsBorderAndBackground)
     left.ty = right.ty = 200;
     mm.frame(0).tags.push_back(place(id, 1, left, "filled"));
     mm.frame(0).tags.push_back(place(id, 2, right, "framed"));
+    swf::Matrix turned;   // a quarter turn: not on whole pixels, drawn as shapes
+    turned.a = turned.d = 0;
+    turned.b = 1;
+    turned.c = -1;
+    turned.tx = 1000;
+    turned.ty = 1000;
+    mm.frame(0).tags.push_back(place(id, 3, turned, "turned"));
     std::vector<uint8_t> code;
     for (const auto& part : {setMember("filled", "border", 0), setMember("filled", "backgroundColor", 0xFF0000),
-                             setMember("framed", "background", 0), setMember("framed", "borderColor", 0x0000FF)})
+                             setMember("framed", "background", 0), setMember("framed", "borderColor", 0x0000FF),
+                             setMember("turned", "backgroundColor", 0xFF00FF)})
         code.insert(code.end(), part.begin(), part.end());
     code.push_back(0);
     mm.frame(0).tags.push_back(actions(code));
@@ -228,6 +236,8 @@ TEST(Render, ScriptsSetATextFieldsBorderAndBackground)
     EXPECT_EQ(p.at(50, 10), qRgb(0, 0, 255));
     EXPECT_EQ(p.at(60, 15), qRgb(0, 0, 255));
     EXPECT_EQ(p.at(55, 15), qRgb(0, 255, 0));
+    // The turned field (x 40..50, y 50..60) keeps its script colour.
+    EXPECT_EQ(p.at(45, 55), qRgb(255, 0, 255));
 }
 
 }  // namespace
