@@ -1,9 +1,14 @@
 #include "DisplayDrawer.h"
 
 #include "ButtonObject.h"
+#include "Geometry.h"
 #include "MovieClip.h"
+#include "TextFieldClip.h"
 #include "TextLayout.h"
 #include "VideoObject.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace flash {
 
@@ -105,15 +110,62 @@ void DisplayDrawer::drawEditText(const DisplayObject& object, const render::Matr
     const swf::EditText* edit = m_library.movie().find<swf::EditText>(object.characterId());
     if (!edit)
         return;
-    if (edit->border) {
-        const render::ShapeId box = m_library.box(edit->bounds, swf::Rgba{255, 255, 255, 255}, swf::Rgba{0, 0, 0, 255});
-        m_renderer.drawShape(box, m, cx);
-    }
+    const FieldLook look = fieldLook(object, *edit, m_library.movie().header.version);
+    if (look.border || look.background)
+        drawFieldBox(edit->bounds, look.background ? std::optional(look.backgroundColor) : std::nullopt,
+                     look.border ? std::optional(look.borderColor) : std::nullopt, m, cx);
     const EditTextRuns runs = layoutEditText(*edit, object.text, m_library);
     if (!runs.glyphs.empty())
         m_renderer.drawGlyphs(runs.glyphs, m, cx);
     for (const auto& [run, origin] : runs.deviceRuns)
         m_renderer.drawDeviceText(run, m * render::Matrix::translate(origin.x, origin.y), cx);
+}
+
+void DisplayDrawer::drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgba> fill,
+                                 std::optional<swf::Rgba> border, const render::Matrix& m,
+                                 const render::ColorTransform& cx)
+{
+    // Parts are white shapes tinted to their colour, so scripts changing colours never
+    // register more shapes.
+    auto tint = [&](swf::Rgba colour) {
+        return cx * render::ColorTransform{0, 0, 0, colour.a / 255.0f, float(colour.r), float(colour.g),
+                                           float(colour.b), 0};
+    };
+    const swf::Rgba white{255, 255, 255, 255};
+    const render::Matrix device = m_stageToSurface * m;
+    render::Matrix toStage;
+    const bool upright = device.b == 0 && device.c == 0;
+    if (!upright || !invert(m_stageToSurface, toStage)) {
+        if (fill)
+            m_renderer.drawShape(m_library.box(bounds, white, std::nullopt), m, tint(*fill));
+        if (border)
+            m_renderer.drawShape(m_library.box(bounds, std::nullopt, white), m, tint(*border));
+        return;
+    }
+    // Upright, the box sits on whole pixels: its corners round to the nearest pixel, the
+    // background covers the pixels between them and the border is one pixel wide, on
+    // the pixels right of and below each edge (all but the bottom right corner).
+    constexpr double kFar = 1 << 24;
+    auto pixel = [&](double v) { return std::round(std::clamp(v, -kFar, kFar)); };
+    const double ax = pixel(device.mapX(bounds.xMin, bounds.yMin)), bx = pixel(device.mapX(bounds.xMax, bounds.yMax));
+    const double ay = pixel(device.mapY(bounds.xMin, bounds.yMin)), by = pixel(device.mapY(bounds.xMax, bounds.yMax));
+    const double x0 = std::min(ax, bx), x1 = std::max(ax, bx), y0 = std::min(ay, by), y1 = std::max(ay, by);
+    // One square of a pixel, stretched for each part.
+    const render::ShapeId unit = m_library.box(swf::Rect{0, 20, 0, 20}, white, std::nullopt);
+    auto part = [&](double x, double y, double w, double h, swf::Rgba colour) {
+        if (w <= 0 || h <= 0)
+            return;
+        m_renderer.drawShape(unit, toStage * render::Matrix::translate(x, y) * render::Matrix::scale(w / 20, h / 20),
+                             tint(colour));
+    };
+    if (fill)
+        part(x0, y0, x1 - x0, y1 - y0, *fill);
+    if (border) {
+        part(x0, y0, x1 - x0 + 1, 1, *border);
+        part(x0, y0 + 1, 1, y1 - y0, *border);
+        part(x1, y0 + 1, 1, y1 - y0 - 1, *border);
+        part(x0 + 1, y1, x1 - x0 - 1, 1, *border);
+    }
 }
 
 }  // namespace flash

@@ -6,6 +6,8 @@
 #include "DisplayObject.h"
 #include "Library.h"
 
+#include <optional>
+
 namespace flash {
 
 class VideoObject;
@@ -19,6 +21,8 @@ public:
         : m_library(library), m_renderer(library.renderer()), m_maxNesting(maxNesting), m_smooth(smoothBitmaps) {}
 
     void drawList(const DisplayList& list, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    // Stage twips to surface pixels, for what is laid on whole pixels (text field boxes).
+    void setStageToSurface(const render::Matrix& m) { m_stageToSurface = m; }
 
 private:
     // `colored` false draws without colour transforms (a filter layer applies them).
@@ -27,11 +31,14 @@ private:
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawEditText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
+    void drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgba> fill, std::optional<swf::Rgba> border,
+                      const render::Matrix& m, const render::ColorTransform& cx);
 
     Library& m_library;
     render::Renderer& m_renderer;
     int m_maxNesting;
     bool m_smooth;
+    render::Matrix m_stageToSurface = render::Matrix::scale(1 / 20.0, 1 / 20.0);
 };
 
 }  // namespace flash

@@ -17,6 +17,9 @@ namespace flash {
 
 class MovieClip;
 class ButtonObject;
+namespace avm1 {
+class Clip;
+}
 
 enum class ObjectKind : uint8_t { Shape, Morph, Text, EditText, Bitmap, Video, Sprite, Button };
 
@@ -56,6 +59,7 @@ public:
     bool scriptColored = false;      // a script set the alpha
     MovieClip* parent = nullptr;
     std::string text;                // EditText: the text shown
+    std::shared_ptr<avm1::Clip> script;   // EditText: what scripts see, once they look
 
 private:
     ObjectKind m_kind;

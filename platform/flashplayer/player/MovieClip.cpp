@@ -1,6 +1,7 @@
 #include "MovieClip.h"
 
 #include "ButtonObject.h"
+#include "TextFieldClip.h"
 
 #include <algorithm>
 #include <cctype>
@@ -306,7 +307,16 @@ MovieClip* MovieClip::findChildClip(std::string_view instanceName)
     return nullptr;
 }
 
-avm1::Clip* MovieClip::childClip(std::string_view instanceName) { return findChildClip(instanceName); }
+avm1::Clip* MovieClip::childClip(std::string_view instanceName)
+{
+    if (MovieClip* clip = findChildClip(instanceName))
+        return clip;
+    const bool caseSensitive = m_context.swfVersion() >= 7;
+    for (auto& [depth, child] : m_children)
+        if (child->kind() == ObjectKind::EditText && sameName(child->name, instanceName, caseSensitive))
+            return &scriptOf(*child, caseSensitive);
+    return nullptr;
+}
 
 bool MovieClip::removeClip()
 {

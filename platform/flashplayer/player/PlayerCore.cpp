@@ -262,7 +262,11 @@ avm1::Clip* PlayerCore::clipByPath(const std::string& path)
         size_t next = path.find('.', i + 1);
         if (next == std::string::npos)
             next = path.size();
-        clip = clip->findChildClip(std::string_view(path).substr(i + 1, next - i - 1));
+        const std::string_view segment = std::string_view(path).substr(i + 1, next - i - 1);
+        MovieClip* child = clip->findChildClip(segment);
+        if (!child && next == path.size())
+            return clip->childClip(segment);   // a text field ends a path
+        clip = child;
         i = next;
     }
     return clip;

@@ -96,7 +96,8 @@ ButtonObject* topButton(Library& library, DisplayList& list, double x, double y,
 
 ButtonObject* PlayerCore::findButton(const ButtonKey& key)
 {
-    auto* clip = static_cast<MovieClip*>(clipByPath(key.parentPath));
+    // A path can also name a text field; only clips hold buttons.
+    auto* clip = dynamic_cast<MovieClip*>(clipByPath(key.parentPath));
     if (!clip)
         return nullptr;
     auto it = clip->children().find(key.depth);

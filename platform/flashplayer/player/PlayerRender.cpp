@@ -107,6 +107,7 @@ void PlayerCore::render(const PixelBuffer& target, int originX, int originY)
     if (m_root) {
         updateEditTexts(*m_root, 0);
         DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
+        drawer.setStageToSurface(setup.stageToSurface);
         drawer.drawList(m_root->children(), render::Matrix{}, render::ColorTransform{}, 0);
     }
     m_renderer->endFrame();

@@ -1,41 +1,18 @@
 #include "TextLayout.h"
 
+#include "HtmlText.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
+#include <optional>
 
 namespace flash {
 
 namespace {
 
 constexpr swf::Twips kGutter = 40;   // text fields keep 2 pixels free inside their bounds
-
-// UTF-8 to code points; invalid bytes pass as Latin-1, which is what SWF 5 and older
-// files hold anyway.
-std::vector<uint32_t> codePoints(const std::string& s)
-{
-    std::vector<uint32_t> out;
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = s[i];
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        uint32_t cp = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : extra == 1 ? c & 0x1F : c;
-        bool valid = i + extra < s.size() + 0 || extra == 0;
-        for (int k = 1; valid && k <= extra; ++k) {
-            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                valid = false;
-            else
-                cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        }
-        if (!valid) {
-            out.push_back(c);
-            ++i;
-        } else {
-            out.push_back(cp);
-            i += extra + 1;
-        }
-    }
-    return out;
-}
 
 struct FontMetrics {
     double scale;      // twips per em unit
@@ -131,109 +108,171 @@ std::string plainTextOfHtml(const std::string& html)
 EditTextRuns layoutEditText(const swf::EditText& field, const std::string& content, Library& library)
 {
     EditTextRuns runs;
-    const std::string text = field.html ? plainTextOfHtml(content) : content;
-    const uint16_t fontId = field.fontId.value_or(0);
-    const swf::Font* font = field.fontId ? library.movie().find<swf::Font>(fontId) : nullptr;
-    const double height = field.fontHeight.value_or(240);
-    const swf::Rgba color = field.color.value_or(swf::Rgba{0, 0, 0, 255});
     const swf::EditTextLayout layout = field.layout.value_or(swf::EditTextLayout{});
-    const FontMetrics fm = metrics(font, height);
+    TextStyle base;
+    base.fontId = field.fontId.value_or(0);
+    base.font = field.fontId ? library.movie().find<swf::Font>(base.fontId) : nullptr;
+    base.height = field.fontHeight.value_or(240);
+    base.color = field.color.value_or(swf::Rgba{0, 0, 0, 255});
+    base.bold = base.font && base.font->bold;
+    base.italic = base.font && base.font->italic;
+    base.align = layout.align == swf::TextAlign::Justify ? swf::TextAlign::Left : layout.align;
+    FontChooser fonts(library);
+    StyledText text;
+    if (field.html) {
+        // Weight and slant come from the tags alone, whichever font the field names.
+        base.bold = base.italic = false;
+        fonts.choose(base, "");
+        text = styledHtml(content, base, fonts);
+    } else {
+        text.append(content, base);
+    }
+    if (text.styles.empty())
+        text.styles.push_back(base);
     const double left = field.bounds.xMin + kGutter + layout.leftMargin;
     const double right = field.bounds.xMax - kGutter - layout.rightMargin;
-    const bool outlines = field.useOutlines && font && !font->glyphs.empty();
+    const bool outlines = field.useOutlines && base.font && !base.font->glyphs.empty();
 
-    std::map<uint32_t, uint32_t> glyphOfCode;
-    if (outlines)
-        for (uint32_t i = 0; i < font->glyphs.size(); ++i)
-            glyphOfCode.emplace(font->glyphs[i].code, i);
-
-    auto advanceOf = [&](uint32_t cp) -> double {
-        if (outlines) {
-            auto it = glyphOfCode.find(cp);
-            if (it == glyphOfCode.end())
-                return 0;
-            const swf::Glyph& g = font->glyphs[it->second];
-            return font->hasLayout ? g.advance * fm.scale : (g.bounds.xMax > 0 ? g.bounds.xMax * fm.scale : height * 0.6);
+    // Per style: its metrics, and for embedded fonts the glyph of each code.
+    std::vector<FontMetrics> fm;
+    std::map<uint16_t, std::map<uint32_t, uint32_t>> glyphsOfFont;
+    for (const TextStyle& st : text.styles) {
+        fm.push_back(metrics(st.font, st.height));
+        if (outlines && st.font && !glyphsOfFont.count(st.fontId)) {
+            auto& map = glyphsOfFont[st.fontId];
+            for (uint32_t i = 0; i < st.font->glyphs.size(); ++i)
+                map.emplace(st.font->glyphs[i].code, i);
         }
+    }
+    auto glyphIndex = [&](size_t at) -> std::optional<uint32_t> {
+        const TextStyle& st = text.styles[text.styleOf[at]];
+        auto font = glyphsOfFont.find(st.fontId);
+        if (!st.font || font == glyphsOfFont.end())
+            return std::nullopt;
+        auto it = font->second.find(text.codes[at]);
+        return it == font->second.end() ? std::nullopt : std::optional<uint32_t>(it->second);
+    };
+    auto glyphAdvance = [&](size_t at) -> double {
+        const TextStyle& st = text.styles[text.styleOf[at]];
+        const double scale = fm[text.styleOf[at]].scale;
+        if (outlines) {
+            const std::optional<uint32_t> index = glyphIndex(at);
+            if (!index)
+                return 0;
+            const swf::Glyph& g = st.font->glyphs[*index];
+            return st.font->hasLayout ? g.advance * scale : (g.bounds.xMax > 0 ? g.bounds.xMax * scale : st.height * 0.6);
+        }
+        const uint32_t cp = text.codes[at];
         render::DeviceText probe;
         probe.utf8 = cp < 0x80 ? std::string(1, char(cp)) : std::string("M");
-        probe.sizeTwips = height;
-        probe.fontFamily = font ? font->name : std::string();
+        probe.sizeTwips = st.height;
+        probe.fontFamily = st.font ? st.font->name : std::string();
+        probe.bold = st.bold;
+        probe.italic = st.italic;
         return library.renderer().measureDeviceText(probe);
     };
+    const bool singleLine = !field.multiline && !field.wordWrap;
+    std::vector<double> advances(text.codes.size());
+    for (size_t at = 0; at < text.codes.size(); ++at) {
+        if (singleLine && (text.codes[at] == '\n' || text.codes[at] == '\r'))
+            text.codes[at] = ' ';
+        advances[at] = std::floor(glyphAdvance(at));
+    }
+    auto advanceOf = [&](size_t at) { return advances[at]; };
 
-    // Break into lines: hard breaks, then word wrap at spaces.
-    std::vector<std::vector<uint32_t>> lines(1);
+    // Break into lines (indices into the text): hard breaks, then word wrap at spaces.
+    std::vector<std::vector<size_t>> lines(1);
     std::vector<double> widths(1, 0);
     const bool wrap = field.wordWrap;
-    for (uint32_t cp : codePoints(text)) {
-        if (cp == '\n' || cp == '\r') {
-            if (!field.multiline && !wrap)
-                cp = ' ';
-            else {
-                lines.emplace_back();
-                widths.push_back(0);
-                continue;
-            }
+    for (size_t at = 0; at < text.codes.size(); ++at) {
+        if (text.codes[at] == '\n' || text.codes[at] == '\r') {
+            lines.emplace_back();
+            widths.push_back(0);
+            continue;
         }
-        const double w = advanceOf(cp);
+        const double w = advanceOf(at);
         if (wrap && widths.back() + w > right - left - layout.indent && !lines.back().empty()) {
             auto& line = lines.back();
-            auto space = std::find(line.rbegin(), line.rend(), uint32_t(' '));
-            std::vector<uint32_t> carry;
+            auto space = std::find_if(line.rbegin(), line.rend(), [&](size_t i) { return text.codes[i] == ' '; });
+            std::vector<size_t> carry;
             if (space != line.rend()) {
                 carry.assign(space.base(), line.end());
                 line.erase(space.base() - 1, line.end());
             }
             double lineWidth = 0;
-            for (uint32_t c : line)
-                lineWidth += advanceOf(c);
+            for (size_t i : line)
+                lineWidth += advanceOf(i);
             widths.back() = lineWidth;
             lines.push_back(carry);
             double carryWidth = 0;
-            for (uint32_t c : carry)
-                carryWidth += advanceOf(c);
+            for (size_t i : carry)
+                carryWidth += advanceOf(i);
             widths.push_back(carryWidth);
         }
-        lines.back().push_back(cp);
+        lines.back().push_back(at);
         widths.back() += w;
     }
 
-    double baseline = field.bounds.yMin + kGutter + fm.ascent;
-    const double lineStep = fm.ascent + fm.descent + fm.leading + layout.leading;
+    // A line is as tall as its tallest style; an empty one takes the style before it.
+    double baseline = field.bounds.yMin + kGutter;
+    uint16_t lastStyle = text.styleOf.empty() ? 0 : text.styleOf.front();
+    double previousDescent = 0;
     for (size_t n = 0; n < lines.size(); ++n) {
+        double ascent = 0, descent = 0, leading = 0;
+        if (lines[n].empty()) {
+            ascent = fm[lastStyle].ascent;
+            descent = fm[lastStyle].descent;
+            leading = fm[lastStyle].leading;
+        }
+        for (size_t i : lines[n]) {
+            const FontMetrics& m = fm[text.styleOf[i]];
+            ascent = std::max(ascent, m.ascent);
+            descent = std::max(descent, m.descent);
+            leading = std::max(leading, m.leading);
+            lastStyle = text.styleOf[i];
+        }
+        baseline += (n == 0 ? 0 : previousDescent) + ascent;
+        previousDescent = descent + leading + layout.leading;
+
         double x = left + (n == 0 ? layout.indent : 0);
         const double free = (right - x) - widths[n];
-        if (layout.align == swf::TextAlign::Center)
+        const swf::TextAlign align = lines[n].empty() ? base.align : text.styles[text.styleOf[lines[n].front()]].align;
+        if (align == swf::TextAlign::Center)
             x += free / 2;
-        else if (layout.align == swf::TextAlign::Right)
+        else if (align == swf::TextAlign::Right)
             x += free;
         if (outlines) {
-            for (uint32_t cp : lines[n]) {
-                auto it = glyphOfCode.find(cp);
-                if (it != glyphOfCode.end()) {
-                    const render::ShapeId id = library.glyph(fontId, it->second);
+            for (size_t i : lines[n]) {
+                const TextStyle& st = text.styles[text.styleOf[i]];
+                if (const std::optional<uint32_t> index = glyphIndex(i)) {
+                    const render::ShapeId id = library.glyph(st.fontId, *index);
+                    const double scale = fm[text.styleOf[i]].scale;
                     if (id != render::kNoId)
-                        runs.glyphs.push_back({id, render::Matrix{fm.scale, 0, 0, fm.scale, x, baseline},
-                                               {color.r, color.g, color.b, color.a}});
+                        runs.glyphs.push_back({id, render::Matrix{scale, 0, 0, scale, x, baseline},
+                                               {st.color.r, st.color.g, st.color.b, st.color.a}});
                 }
-                x += advanceOf(cp);
+                x += advanceOf(i);
             }
-        } else if (!lines[n].empty()) {
-            render::DeviceText run;
-            for (uint32_t cp : lines[n]) {
-                if (cp < 0x80) run.utf8 += char(cp);
-                else if (cp < 0x800) { run.utf8 += char(0xC0 | (cp >> 6)); run.utf8 += char(0x80 | (cp & 0x3F)); }
-                else { run.utf8 += char(0xE0 | ((cp >> 12) & 0x0F)); run.utf8 += char(0x80 | ((cp >> 6) & 0x3F)); run.utf8 += char(0x80 | (cp & 0x3F)); }
-            }
-            run.fontFamily = font ? font->name : std::string();
-            run.bold = font && font->bold;
-            run.italic = font && font->italic;
-            run.sizeTwips = height;
-            run.color = {color.r, color.g, color.b, color.a};
-            runs.deviceRuns.push_back({run, swf::Point{swf::Twips(x), swf::Twips(baseline)}});
+            continue;
         }
-        baseline += lineStep;
+        // Device fonts: one run per stretch of one style.
+        for (size_t k = 0; k < lines[n].size();) {
+            const uint16_t styleIndex = text.styleOf[lines[n][k]];
+            const TextStyle& st = text.styles[styleIndex];
+            render::DeviceText run;
+            const double start = x;
+            for (; k < lines[n].size() && text.styleOf[lines[n][k]] == styleIndex; ++k) {
+                appendUtf8(run.utf8, text.codes[lines[n][k]]);
+                x += advanceOf(lines[n][k]);
+            }
+            run.fontFamily = st.font ? st.font->name : std::string();
+            run.bold = st.bold;
+            run.italic = st.italic;
+            run.sizeTwips = st.height;
+            run.color = {st.color.r, st.color.g, st.color.b, st.color.a};
+            auto twips = [](double v) { return swf::Twips(std::clamp(v, -1e9, 1e9)); };
+            runs.deviceRuns.push_back({run, swf::Point{twips(start), twips(baseline)}});
+        }
     }
     return runs;
 }

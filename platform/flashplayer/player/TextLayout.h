@@ -21,7 +21,8 @@ struct EditTextRuns {
 };
 
 // Lays `content` out in the field's bounds (2-pixel gutter, margins, alignment,
-// word wrap). HTML fields show their text with the tags removed.
+// word wrap), each glyph advancing whole twips. HTML fields show their text in the
+// styles of its tags.
 EditTextRuns layoutEditText(const swf::EditText& field, const std::string& content, Library& library);
 
 // The text of an HTML fragment: tags dropped, <br> and </p> as line breaks, the

@@ -53,21 +53,18 @@ QColor mixLinear(const QColor& a, const QColor& b, double t)
                             float(a.alphaF() * (1 - t) + b.alphaF() * t));
 }
 
-QGradientStops linearRgbStops(const QGradientStops& stops)
+QColor mixPlain(const QColor& a, const QColor& b, double t)
 {
-    constexpr int kSteps = 16;
-    QGradientStops out;
-    for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
-        const auto& [p0, c0] = stops[i];
-        const auto& [p1, c1] = stops[i + 1];
-        for (int s = 0; s < kSteps; ++s) {
-            const double t = double(s) / kSteps;
-            out.push_back({p0 + (p1 - p0) * t, mixLinear(c0, c1, t)});
-        }
-    }
-    if (!stops.isEmpty())
-        out.push_back(stops.back());
-    return out;
+    auto mix = [t](double x, double y) { return x * (1 - t) + y * t; };
+    return QColor::fromRgbF(float(mix(a.redF(), b.redF())), float(mix(a.greenF(), b.greenF())),
+                            float(mix(a.blueF(), b.blueF())), float(mix(a.alphaF(), b.alphaF())));
+}
+
+// Where table entry `entry` (0..255) lies on Qt's 0..1 scale of the gradient square:
+// entry i covers (i - 1)/256 to i/256 of it, where the reference pictures show it.
+double entryPosition(double entry)
+{
+    return std::clamp((entry - 0.5) / 256.0, 0.0, 1.0);
 }
 
 }  // namespace
@@ -97,17 +94,59 @@ Rgba fromSwf(swf::Rgba c)
 
 QGradientStops gradientStops(const swf::Gradient& gradient, const ColorTransform& cx)
 {
+    // The records fill a table of 256 entries in order. Each pair of records fills the
+    // entries up to its second ratio, and always at least the next one: a record that
+    // repeats the ratio before it or goes back gets an entry of its own, and the pair
+    // after it starts afresh there, behind a hard edge, on its own ramp.
+    const std::vector<swf::GradientRecord>& records = gradient.records;
+    if (records.empty())
+        return {};
+    std::vector<QColor> colors;
+    colors.reserve(records.size());
+    for (const swf::GradientRecord& r : records)
+        colors.push_back(toQColor(cx.apply(fromSwf(r.color))));
+    const bool linear = gradient.interpolation == swf::InterpolationMode::LinearRgb;
+    // Qt mixes stops in sRGB; a linear-RGB ramp gets up to this many stops instead of one.
+    constexpr int kLinearSteps = 16;
+    // Two stops this close make a hard edge.
+    constexpr double kEdge = 1e-6;
+
+    auto colorOnPair = [&](std::size_t j, double entry) {
+        const int a = records[j].ratio;
+        const int b = records[j + 1].ratio;
+        const double t = b > a ? std::clamp((entry - a) / (b - a), 0.0, 1.0) : 0.0;
+        return linear ? mixLinear(colors[j], colors[j + 1], t) : mixPlain(colors[j], colors[j + 1], t);
+    };
     QGradientStops stops;
-    int last = -1;
-    for (const swf::GradientRecord& r : gradient.records) {
-        // Every record keeps a place of its own: one that repeats or goes back behind
-        // the one before sits one step (1/255) after it, as the reference player shows.
-        const int at = std::min(255, std::max(int(r.ratio), last + 1));
-        stops.push_back({at / 255.0, toQColor(cx.apply(fromSwf(r.color)))});
-        last = at;
+    auto hardEdgeBefore = [&](int entry, const QColor& after) {
+        const double at = entryPosition(entry - 0.5);
+        stops.push_back({at, stops.back().second});
+        stops.push_back({at + kEdge, after});
+        stops.push_back({entryPosition(entry), after});
+    };
+
+    stops.push_back({entryPosition(records.front().ratio), colors.front()});
+    int next = records.front().ratio + 1;  // the first entry not filled yet
+    for (std::size_t j = 0; j + 1 < records.size() && next <= 255; ++j) {
+        const int from = records[j].ratio;
+        const int to = std::max<int>(records[j + 1].ratio, next);
+        double start = from;
+        if (next != from + 1) {
+            hardEdgeBefore(next, colorOnPair(j, next));
+            start = next;
+        }
+        const int steps = linear ? std::clamp(int(std::ceil(to - start)), 1, kLinearSteps) : 1;
+        if (to > start) {
+            for (int s = 1; s <= steps; ++s) {
+                const double entry = start + (to - start) * s / steps;
+                stops.push_back({entryPosition(entry), colorOnPair(j, entry)});
+            }
+        }
+        next = to + 1;
     }
-    if (gradient.interpolation == swf::InterpolationMode::LinearRgb && stops.size() > 1)
-        return linearRgbStops(stops);
+    // The entries after the last pair take the last colour.
+    if (next <= 255 && next != records.back().ratio + 1)
+        hardEdgeBefore(next, colors.back());
     return stops;
 }
 
@@ -179,6 +218,8 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
             gradient = QRadialGradient(QPointF(0, 0), kGradientHalf, QPointF(focal * kGradientHalf, 0));
         }
         gradient.setStops(stops);
+        // Colours mix as they are, not premultiplied: a stop that fades out keeps its hue.
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         gradient.setSpread(spreadOf(fill.gradient.spread));
         QBrush brush(gradient);
         brush.setTransform(toQTransform(fill.matrix));

@@ -99,6 +99,17 @@ TEST(LinearGradient, LinearRgbInterpolationIsLighterInTheMiddle)
     EXPECT_NEAR(midLinear, 188, 8);
 }
 
+TEST(LinearGradient, AStopThatFadesOutKeepsItsColour)
+{
+    // Opaque red to fully transparent green: half way the colour is half green at half
+    // alpha, so over white the middle is yellowish rather than pink.
+    const Canvas c = drawGradient(linearFill(swf::SpreadMode::Pad, {{0, {255, 0, 0, 255}}, {255, {0, 255, 0, 0}}}));
+    const QRgb mid = c.at(50, 10);
+    EXPECT_NEAR(qRed(mid), 191, 8);
+    EXPECT_NEAR(qGreen(mid), 191, 8);
+    EXPECT_NEAR(qBlue(mid), 128, 8);
+}
+
 TEST(RadialGradient, CentreAndRimAndFocus)
 {
     swf::FillStyle f;
@@ -146,17 +157,71 @@ TEST(GradientStops, FifteenStopsAndSingleStop)
 
 namespace {
 
-TEST(GradientStops, RepeatedAndBackwardRatiosEachGetAStep)
+// Over a gradient 256 pixels wide, entry i of the colour table covers pixel i - 1.
+TEST(GradientStops, RepeatedAndBackwardRatiosTakeAnEntryEachAndRestartTheRamp)
 {
-    swf::Gradient g;
-    g.records = {{10, {255, 0, 0, 255}}, {10, {0, 255, 0, 255}}, {5, {0, 0, 255, 255}}, {255, {0, 0, 0, 255}},
-                 {255, {255, 255, 255, 255}}};
-    const QGradientStops stops = render::gradientStops(g, {});
-    ASSERT_EQ(stops.size(), 5);
-    const double expected[] = {10, 11, 12, 255, 255};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_DOUBLE_EQ(stops[i].first, expected[i] / 255.0) << i;
-    EXPECT_EQ(stops[1].second, QColor(0, 255, 0));
+    constexpr std::uint32_t red = 0xffff0000u, green = 0xff00ff00u, blue = 0xff0000ffu, white = 0xffffffffu;
+    const swf::Rgba r{255, 0, 0, 255}, g{0, 255, 0, 255}, b{0, 0, 255, 255}, k{0, 0, 0, 255},
+        w{255, 255, 255, 255};
+    struct Pixel {
+        int x;
+        std::uint32_t color;
+    };
+    struct Case {
+        const char* name;
+        std::vector<swf::GradientRecord> records;
+        std::vector<Pixel> pixels;
+    };
+    const Case cases[] = {
+        // Red pads up to entry 7, green and blue take entries 8 and 9, then black to
+        // white ramps from ratio 6 (entry 10 is already 4/144 of the way).
+        {"repeated", {{6, r}, {6, g}, {6, b}, {6, k}, {150, w}},
+         {{0, red}, {6, red}, {7, green}, {8, blue}, {9, 0xff070707u}, {149, white}, {255, white}}},
+        // Going back to 50 repeats green in entry 81; blue to white then carries on from
+        // entry 82, 32/50 of its way.
+        {"backward", {{31, r}, {80, g}, {50, b}, {100, w}},
+         {{30, red}, {79, green}, {80, green}, {81, 0xffa3a3ffu}, {99, white}}},
+        // The last record going back keeps one entry for the one before it.
+        {"last goes back", {{200, r}, {150, g}}, {{199, red}, {200, red}, {201, green}, {255, green}}},
+    };
+    for (const Case& c : cases) {
+        const Canvas canvas = drawGradient(linearFill(swf::SpreadMode::Pad, c.records, 0, 256), 256);
+        for (const Pixel& p : c.pixels) {
+            const std::uint32_t got = canvas.at(p.x, 10);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(int(got >> shift & 0xff), int(p.color >> shift & 0xff), 2)
+                    << c.name << " x " << p.x << std::hex << " got " << got;
+        }
+    }
+}
+
+TEST(GradientStops, HostileRatiosGiveOrderedStopsInsideTheSquare)
+{
+    std::vector<std::vector<swf::GradientRecord>> cases;
+    cases.push_back(std::vector<swf::GradientRecord>(300, {255, {1, 2, 3, 255}}));
+    cases.push_back(std::vector<swf::GradientRecord>(300, {0, {1, 2, 3, 255}}));
+    std::vector<swf::GradientRecord> sawtooth;
+    for (int i = 0; i < 300; ++i)
+        sawtooth.push_back({std::uint8_t(i * 37), {std::uint8_t(i), 0, 0, 255}});
+    cases.push_back(sawtooth);
+    for (const auto& records : cases) {
+        for (auto mode : {swf::InterpolationMode::Normal, swf::InterpolationMode::LinearRgb}) {
+            swf::Gradient g;
+            g.interpolation = mode;
+            g.records = records;
+            const QGradientStops stops = render::gradientStops(g, {});
+            ASSERT_FALSE(stops.isEmpty());
+            // At most a few stops per table entry, whatever the number of records.
+            EXPECT_LE(stops.size(), 256 * 4 + 1);
+            for (qsizetype i = 0; i < stops.size(); ++i) {
+                EXPECT_GE(stops[i].first, 0.0);
+                EXPECT_LE(stops[i].first, 1.0);
+                if (i > 0) {
+                    EXPECT_GT(stops[i].first, stops[i - 1].first) << i;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
