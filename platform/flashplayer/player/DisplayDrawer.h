@@ -19,8 +19,11 @@ public:
         : m_library(library), m_renderer(library.renderer()), m_maxNesting(maxNesting), m_smooth(smoothBitmaps) {}
 
     void drawList(const DisplayList& list, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    // A clip's script drawing, then its children above it.
+    void drawClipContent(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
 
 private:
+    void drawDynamicMask(const MovieClip& masked, const render::Matrix& parentMatrix, int nesting);
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
@@ -30,6 +33,7 @@ private:
     render::Renderer& m_renderer;
     int m_maxNesting;
     bool m_smooth;
+    int m_dynamicMaskDepth = 0;   // inside a setMask mask: masks draw as plain content
 };
 
 }  // namespace flash

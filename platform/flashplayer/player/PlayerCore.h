@@ -95,6 +95,8 @@ public:
     std::string newInstanceName() override;
     swf::Point mouseIn(const MovieClip& clip) const override;
     swf::Rect boundsInParent(const DisplayObject& object) override;
+    std::optional<swf::Rect> boundsInSelf(const DisplayObject& object) override;
+    bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
     void invalidate() override { m_dirty = true; }
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
 
@@ -105,6 +107,7 @@ public:
     void trace(const std::string& message) override;
     double timeMs() const override;
     uint32_t random() override;
+    std::array<double, 2> stageSizePixels() const override;
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;

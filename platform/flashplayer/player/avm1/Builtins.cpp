@@ -1,5 +1,6 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
+#include "DrawingMethods.h"
 #include "Interpreter.h"
 
 #include <array>
@@ -217,9 +218,11 @@ void Interpreter::installBuiltins()
     m_objectPrototype = std::make_shared<Object>(m_version >= 7);
     m_clipMethods = std::make_shared<Object>(m_version >= 7);
     installClipMethods(*m_clipMethods);
+    installDrawingMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
     installColor(*m_globals);
+    installDrawingClasses(*this, *m_globals);
 }
 
 }  // namespace flash::avm1
