@@ -59,6 +59,7 @@ struct ScriptFunction {
     uint16_t flags = 0;                    // DefineFunction2 preload/suppress flags
     bool isFunction2 = false;
     std::string definedIn;                 // target path of the clip it was defined on
+    std::shared_ptr<const std::vector<std::string>> constants;   // the pool it was defined under
 };
 
 // An object: named properties in insertion order (for enumeration), an optional
