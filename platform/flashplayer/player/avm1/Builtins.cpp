@@ -150,7 +150,7 @@ void installColor(Object& global)
     auto clipOf = [](Interpreter& in, const Value& self) -> Clip* {
         if (self.type != Value::Type::Object)
             return nullptr;
-        const Value target = self.object->get("__target");
+        const Value target = self.object->get("target");
         if (Clip* clip = in.resolveClip(target))
             return clip;
         if (target.type == Value::Type::String && in.host().rootClip())
@@ -187,7 +187,7 @@ void installColor(Object& global)
             return Value{};
         std::array<double, 8> v = clip->colorTransformValues();
         for (int i = 0; i < 8; ++i)
-            if (t.object->has(keys[i]))
+            if (t.object->hasOwn(keys[i]))   // inherited members do not count
                 v[i] = toNumber(t.object->get(keys[i]), in.swfVersion());
         clip->setColorTransformValues(v);
         return Value{};
@@ -204,7 +204,7 @@ void installColor(Object& global)
     });
     auto color = nativeFunction([](Interpreter&, const Value& self, std::vector<Value>& a) {
         if (self.type == Value::Type::Object)
-            self.object->set("__target", arg(a, 0));
+            self.object->set("target", arg(a, 0));
         return self;
     });
     color->set("prototype", Value::fromObject(proto));

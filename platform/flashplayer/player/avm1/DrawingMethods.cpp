@@ -210,10 +210,9 @@ void installDrawingMethods(Object& m)
         return Value{};
     });
     method("lineGradientStyle", [](Interpreter& in, Clip& c, std::vector<Value>& a) {
+        // Anything but a whole gradient leaves the stroke as it is.
         const GradientArguments g = parseGradient(in, a);
-        if (g.outcome == GradientArguments::Outcome::NoType || (!a.empty() && a[0].type == Value::Type::Null))
-            c.drawing().lineStyle(std::nullopt);
-        else if (g.outcome == GradientArguments::Outcome::Style)
+        if (g.outcome == GradientArguments::Outcome::Style)
             c.drawing().lineFill(g.style);
         return Value{};
     });

@@ -69,6 +69,7 @@ public:
     explicit Object(bool caseSensitive = true) : m_caseSensitive(caseSensitive) {}
 
     bool has(const std::string& name) const;
+    bool hasOwn(const std::string& name) const { return findOwn(name) != nullptr; }
     Value get(const std::string& name) const;          // own properties, then prototypes
     void set(const std::string& name, Value value);
     bool remove(const std::string& name);

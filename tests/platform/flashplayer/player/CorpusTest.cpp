@@ -35,11 +35,14 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 38;
+constexpr int kRatchet = 41;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
+    "avm1__color",
     "avm1__focusrect_focuslost",
     "avm1__frame_size_translated_positive",
+    "avm1__mask_with_drawing",
+    "avm1__movieclip_setmask",
     "from_shumway__acid__acid-bitmap-fill",
     "from_shumway__acid__acid-blend",
     "from_shumway__acid__acid-chars",
