@@ -180,6 +180,8 @@ QBrush makeBrush(const swf::FillStyle& fill, const FillTexture& texture, const C
         }
         gradient.setStops(stops);
         gradient.setSpread(spreadOf(fill.gradient.spread));
+        // Stops blend as plain colours: a transparent stop keeps its colour on the way.
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
         QBrush brush(gradient);
         brush.setTransform(toQTransform(fill.matrix));
         return brush;

@@ -35,13 +35,14 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 41;
+constexpr int kRatchet = 49;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__color",
     "avm1__focusrect_focuslost",
     "avm1__frame_size_translated_positive",
     "avm1__mask_with_drawing",
+    "avm1__movieclip_line_gradient_style",
     "avm1__movieclip_setmask",
     "from_shumway__acid__acid-bitmap-fill",
     "from_shumway__acid__acid-blend",
@@ -59,6 +60,12 @@ const std::set<std::string> kKnownMatching = {
     "from_shumway__gradient",
     "from_shumway__invalidClipDepth",
     "import_assets__avm1_imports_avm1",
+    "visual__blend_modes__alpha_no_layer",
+    "visual__blend_modes__difference",
+    "visual__blend_modes__hardlight",
+    "visual__blend_modes__layer_alpha",
+    "visual__blend_modes__lighten",
+    "visual__blend_modes__overlay",
     "visual__blend_modes__screen",
     "visual__bmd_draw_with_msaa_issue_10579",
     "visual__cache_as_bitmap__children_changed",
@@ -66,6 +73,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__cache_as_bitmap__nested_rotation",
     "visual__cache_as_bitmap__text",
     "visual__drawing_api__cursor",
+    "visual__drawing_api__fills_and_lines",
     "visual__edittext__edittext_negative_bounds",
     "visual__focus_highlight__focus_highlight_basic",
     "visual__focus_highlight__focus_highlight_render",
