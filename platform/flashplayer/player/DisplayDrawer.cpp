@@ -32,7 +32,9 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         }
         if (object->clipDepth > 0) {
             m_renderer.beginMask();
+            ++m_insideMask;
             drawObject(*object, m, cx, nesting);
+            --m_insideMask;
             m_renderer.endMask();
             openMasks.push_back(object->clipDepth);
             continue;
@@ -40,9 +42,9 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         if (!object->visible)
             continue;
         const MovieClip* clip = object->asClip();
-        if (clip && clip->maskedClip() && m_dynamicMaskDepth == 0)
+        if (clip && clip->maskedClip() && m_insideMask == 0)
             continue;   // a setMask mask is drawn only as the mask of the clip it masks
-        const bool masked = clip && clip->dynamicMask() && m_dynamicMaskDepth == 0;
+        const bool masked = clip && clip->dynamicMask() && m_insideMask == 0;
         if (masked)
             drawDynamicMask(*clip, m, nesting);
         const bool layered = object->blendMode != render::BlendMode::Normal;
@@ -79,9 +81,9 @@ void DisplayDrawer::drawDynamicMask(const MovieClip& masked, const render::Matri
     const render::Matrix maskParent = mask.parent ? worldMatrix(*mask.parent) : render::Matrix{};
     const render::Matrix maskedParent = masked.parent ? worldMatrix(*masked.parent) : render::Matrix{};
     if (invert(maskedParent, toParent)) {
-        ++m_dynamicMaskDepth;
+        ++m_insideMask;
         drawObject(mask, parentMatrix * toParent * maskParent, render::ColorTransform{}, nesting);
-        --m_dynamicMaskDepth;
+        --m_insideMask;
     }
     m_renderer.endMask();
 }

@@ -33,7 +33,7 @@ private:
     render::Renderer& m_renderer;
     int m_maxNesting;
     bool m_smooth;
-    int m_dynamicMaskDepth = 0;   // inside a setMask mask: masks draw as plain content
+    int m_insideMask = 0;   // drawing a mask's content: setMask masks draw as plain content
 };
 
 }  // namespace flash

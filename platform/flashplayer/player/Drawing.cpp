@@ -91,9 +91,12 @@ void Drawing::lineStyle(std::optional<swf::LineStyle> line)
     }
     swf::StyleChange change;
     if (m_line) {
-        auto& group = std::get<swf::StyleChange>(m_shape.records[m_groupRecord]);
-        group.newStyles->lines.push_back(*m_line);
-        change.line = static_cast<std::uint32_t>(group.newStyles->lines.size());
+        auto& lines = std::get<swf::StyleChange>(m_shape.records[m_groupRecord]).newStyles->lines;
+        // The same stroke set again (scripts often do so before every segment) is not
+        // kept twice.
+        if (lines.empty() || !(lines.back() == *m_line))
+            lines.push_back(*m_line);
+        change.line = static_cast<std::uint32_t>(lines.size());
     } else {
         change.line = 0;
     }
