@@ -30,7 +30,7 @@ const swf::Timeline& emptyTimeline()
 Drawing& MovieClip::drawing()
 {
     if (!m_drawing)
-        m_drawing = std::make_unique<Drawing>();
+        m_drawing = std::make_unique<Drawing>(m_context.drawingBudget());
     m_context.invalidate();   // a script takes it to draw
     return *m_drawing;
 }

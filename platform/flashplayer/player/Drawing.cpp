@@ -27,7 +27,24 @@ std::optional<double> turningPoint(double p0, double c, double p1)
 
 }  // namespace
 
-Drawing::~Drawing() { release(); }
+Drawing::~Drawing()
+{
+    release();
+    giveBack();
+}
+
+void Drawing::push(swf::ShapeRecord record)
+{
+    m_shape.records.push_back(std::move(record));
+    if (m_budget)
+        ++m_budget->used;
+}
+
+void Drawing::giveBack()
+{
+    if (m_budget)
+        m_budget->used -= std::min(m_budget->used, m_shape.records.size());
+}
 
 void Drawing::release()
 {
@@ -56,7 +73,7 @@ void Drawing::startGroup()
     change.line = m_line ? 1 : 0;
     change.moveTo = m_pen;
     m_groupRecord = m_shape.records.size();
-    m_shape.records.push_back(std::move(change));
+    push(std::move(change));
     changed();
 }
 
@@ -100,7 +117,7 @@ void Drawing::lineStyle(std::optional<swf::LineStyle> line)
     } else {
         change.line = 0;
     }
-    m_shape.records.push_back(std::move(change));
+    push(std::move(change));
     changed();
 }
 
@@ -126,7 +143,7 @@ void Drawing::moveTo(double x, double y)
     m_contourStart = m_pen;
     swf::StyleChange change;
     change.moveTo = m_pen;
-    m_shape.records.push_back(std::move(change));
+    push(std::move(change));
     changed();
 }
 
@@ -165,7 +182,7 @@ void Drawing::addEdge(const swf::ShapeRecord& edge, swf::Point to, std::optional
         if (ty)
             include({m_pen.x, swf::Twips(std::lround(*ty))}, halfStroke);
     }
-    m_shape.records.push_back(edge);
+    push(edge);
     m_pen = to;
     if (m_fill)
         m_contourOpen = true;
@@ -192,6 +209,7 @@ void Drawing::include(swf::Point p, double halfStroke)
 void Drawing::clear()
 {
     release();
+    giveBack();
     m_shape = swf::Shape{};
     m_groupRecord = 0;
     m_fill.reset();

@@ -15,6 +15,13 @@
 
 namespace flash {
 
+// The records all drawings of one movie may hold together, so that many clips cannot
+// add up what one may not hold.
+struct DrawingBudget {
+    std::size_t limit = std::size_t(1) << 21;
+    std::size_t used = 0;
+};
+
 class Drawing {
 public:
     // Beyond this many records a drawing takes no more edges or style changes.
@@ -22,7 +29,8 @@ public:
     // Coordinates are clamped into +-kMaxCoordinate twips.
     static constexpr swf::Twips kMaxCoordinate = swf::Twips(1) << 26;
 
-    Drawing() = default;
+    // `budget` (may be null) must outlive the drawing.
+    explicit Drawing(DrawingBudget* budget = nullptr) : m_budget(budget) {}
     ~Drawing();
     Drawing(const Drawing&) = delete;
     Drawing& operator=(const Drawing&) = delete;
@@ -57,7 +65,12 @@ public:
     bool hitTest(render::Renderer& renderer, double x, double y);
 
 private:
-    bool full() const { return m_shape.records.size() >= kMaxRecords; }
+    bool full() const
+    {
+        return m_shape.records.size() >= kMaxRecords || (m_budget && m_budget->used >= m_budget->limit);
+    }
+    void push(swf::ShapeRecord record);
+    void giveBack();
     void startGroup();
     void closeContour();
     void addEdge(const swf::ShapeRecord& edge, swf::Point to, std::optional<swf::Point> control);
@@ -65,6 +78,7 @@ private:
     void changed();
     void release();
 
+    DrawingBudget* m_budget = nullptr;
     swf::Shape m_shape;
     std::size_t m_groupRecord = 0;          // record that opened the current group
     std::optional<swf::FillStyle> m_fill;   // the open fill

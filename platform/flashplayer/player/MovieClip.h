@@ -41,6 +41,8 @@ public:
     virtual bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) = 0;
     virtual void invalidate() = 0;
     virtual int maxNestingDepth() const = 0;
+    // Shared by the script drawings of the movie (null: none).
+    virtual DrawingBudget* drawingBudget() { return nullptr; }
 };
 
 class MovieClip : public DisplayObject, public avm1::Clip {

@@ -99,6 +99,7 @@ public:
     bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
     void invalidate() override { m_dirty = true; }
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
+    DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
 
     // avm1::Host
     avm1::Clip* rootClip() override { return m_root.get(); }
@@ -139,6 +140,7 @@ private:
     std::shared_ptr<const swf::Movie> m_movie;
     std::unique_ptr<Library> m_library;
     std::unique_ptr<avm1::Interpreter> m_interpreter;
+    DrawingBudget m_drawingBudget;   // outlives the clips
     std::unique_ptr<MovieClip> m_root;
     FrameClock m_clock;
 

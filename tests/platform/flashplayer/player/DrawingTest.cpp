@@ -342,5 +342,24 @@ TEST(Drawing, StopsGrowingAtTheRecordLimit)
     EXPECT_FALSE(drawing.bounds());
 }
 
+TEST(Drawing, DrawingsOfAMovieShareOneBudget)
+{
+    DrawingBudget budget;
+    budget.limit = 10;
+    Drawing first(&budget);
+    for (int i = 0; i < 6; ++i)
+        first.lineTo(i, i);   // a group record and six edges
+    {
+        Drawing second(&budget);
+        for (int i = 0; i < 6; ++i)
+            second.lineTo(i, i);
+        EXPECT_EQ(second.recordCount(), 3u);
+        EXPECT_EQ(budget.used, 10u);
+    }
+    EXPECT_EQ(budget.used, 7u);   // the second one gave its records back
+    first.clear();
+    EXPECT_EQ(budget.used, 0u);
+}
+
 }  // namespace
 }  // namespace flash
