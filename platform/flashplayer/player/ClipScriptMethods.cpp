@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace flash {
 
@@ -15,9 +14,6 @@ namespace {
 // Script depth 0 is this display-list depth: the timeline's depths lie below it.
 constexpr int kScriptDepthBase = 16384;
 constexpr int kMaxScriptDepth = 2130690045;
-
-// The bounds scripts read for a clip without content.
-constexpr double kNoBounds = 6710886.35;
 
 const swf::Timeline& emptyTimeline()
 {
@@ -90,7 +86,7 @@ std::array<double, 4> MovieClip::boundsIn(avm1::Clip* space)
 {
     std::optional<swf::Rect> r = m_context.boundsInSelf(*this);
     if (!r)
-        return {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+        return {avm1::kEmptyBounds, avm1::kEmptyBounds, avm1::kEmptyBounds, avm1::kEmptyBounds};
     auto* target = dynamic_cast<MovieClip*>(space);
     render::Matrix fromTarget;
     if (target && target != this && invert(worldMatrix(*target), fromTarget))

@@ -135,7 +135,14 @@ Clip* clipArgument(Interpreter& in, Clip& base, const Value& v)
     return path.empty() ? nullptr : in.resolveTarget(path, *from);
 }
 
-}  // namespace
+// beginGradientFill / lineGradientStyle arguments: type, colors, alphas, ratios,
+// matrix[, spreadMethod, interpolationMethod, focalPointRatio]. Colours, alphas and
+// ratios must come in equal numbers (at most 15 are used), every ratio within 0..255.
+struct GradientArguments {
+    enum class Outcome { Style, Invalid, NoType };
+    Outcome outcome = Outcome::Invalid;
+    swf::FillStyle style;
+};
 
 GradientArguments parseGradient(Interpreter& in, const std::vector<Value>& args)
 {
@@ -179,6 +186,8 @@ GradientArguments parseGradient(Interpreter& in, const std::vector<Value>& args)
     out.outcome = GradientArguments::Outcome::Style;
     return out;
 }
+
+}  // namespace
 
 void installDrawingMethods(Object& m)
 {
@@ -268,6 +277,8 @@ void installDrawingMethods(Object& m)
             return Value::fromBool(false);
         // Bounding boxes on the stage overlap.
         const std::array<double, 4> x = c.boundsIn(root), y = other->boundsIn(root);
+        if (x[0] == kEmptyBounds || y[0] == kEmptyBounds)
+            return Value::fromBool(false);
         return Value::fromBool(x[0] <= y[1] && y[0] <= x[1] && x[2] <= y[3] && y[2] <= x[3]);
     });
 }

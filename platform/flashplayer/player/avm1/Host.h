@@ -24,6 +24,9 @@ enum class ClipProperty : int {
 // Index of "_x", "_alpha", ... or -1.
 int clipPropertyIndex(std::string_view name);
 
+// What getBounds gives for every member when a clip has no content.
+inline constexpr double kEmptyBounds = 6710886.35;
+
 // A movie clip as scripts see it.
 class Clip {
 public:
