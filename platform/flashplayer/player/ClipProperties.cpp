@@ -135,9 +135,8 @@ std::array<double, 8> MovieClip::colorTransformValues() const
 
 void MovieClip::setColorTransformValues(const std::array<double, 8>& v)
 {
-    auto fixed = [](double x, double scale) {
-        return std::isfinite(x) ? static_cast<int16_t>(std::clamp(x * scale, -32768.0, 32767.0)) : int16_t(0);
-    };
+    // Out-of-range values wrap around the 16 bits they are kept in.
+    auto fixed = [](double x, double scale) { return static_cast<int16_t>(avm1::toInt32(x * scale)); };
     colorTransform = {fixed(v[0], 2.56), fixed(v[1], 2.56), fixed(v[2], 2.56), fixed(v[3], 2.56),
                       fixed(v[4], 1), fixed(v[5], 1), fixed(v[6], 1), fixed(v[7], 1)};
     scriptColored = true;

@@ -36,13 +36,21 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         }
         if (object->clipDepth > 0) {
             m_renderer.beginMask();
+            ++m_insideMask;
             drawObject(*object, m, cx, nesting);
+            --m_insideMask;
             m_renderer.endMask();
             openMasks.push_back(object->clipDepth);
             continue;
         }
         if (!object->visible)
             continue;
+        const MovieClip* clip = object->asClip();
+        if (clip && clip->maskedClip() && m_insideMask == 0)
+            continue;   // a setMask mask is drawn only as the mask of the clip it masks
+        const bool masked = clip && clip->dynamicMask() && m_insideMask == 0;
+        if (masked)
+            drawDynamicMask(*clip, m, nesting);
         const bool filtered = !object->filters.empty();
         const bool layered = filtered || object->blendMode != render::BlendMode::Normal;
         if (filtered)   // the colour transform tints the filtered result, so the layer takes it
@@ -52,11 +60,39 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
         drawObject(*object, m, cx, nesting, !filtered);
         if (layered)
             m_renderer.endLayer();
+        if (masked)
+            m_renderer.popMask();
     }
     while (!openMasks.empty()) {
         m_renderer.popMask();
         openMasks.pop_back();
     }
+}
+
+void DisplayDrawer::drawClipContent(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx,
+                                    int nesting)
+{
+    if (Drawing* drawing = clip.drawingIfAny())
+        if (const render::ShapeId id = drawing->registered(m_renderer); id != render::kNoId)
+            m_renderer.drawShape(id, m, cx);
+    drawList(clip.children(), m, cx, nesting);
+}
+
+// Opens the mask a script set on `masked`. The mask clip may sit anywhere in the
+// tree: its place relative to the masked clip's parent comes from both world matrices.
+void DisplayDrawer::drawDynamicMask(const MovieClip& masked, const render::Matrix& parentMatrix, int nesting)
+{
+    const MovieClip& mask = *masked.dynamicMask();
+    m_renderer.beginMask();
+    render::Matrix toParent;
+    const render::Matrix maskParent = mask.parent ? worldMatrix(*mask.parent) : render::Matrix{};
+    const render::Matrix maskedParent = masked.parent ? worldMatrix(*masked.parent) : render::Matrix{};
+    if (invert(maskedParent, toParent)) {
+        ++m_insideMask;
+        drawObject(mask, parentMatrix * toParent * maskParent, render::ColorTransform{}, nesting);
+        --m_insideMask;
+    }
+    m_renderer.endMask();
 }
 
 void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix& parentMatrix,
@@ -73,7 +109,7 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
     case ObjectKind::EditText: drawEditText(object, m, cx); break;
     case ObjectKind::Video: drawVideo(const_cast<VideoObject&>(static_cast<const VideoObject&>(object)), m, cx); break;
     case ObjectKind::Sprite:
-        drawList(static_cast<const MovieClip&>(object).children(), m, cx, nesting + 1);
+        drawClipContent(static_cast<const MovieClip&>(object), m, cx, nesting + 1);
         break;
     case ObjectKind::Button:
         drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);

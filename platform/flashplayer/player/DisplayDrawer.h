@@ -21,10 +21,13 @@ public:
         : m_library(library), m_renderer(library.renderer()), m_maxNesting(maxNesting), m_smooth(smoothBitmaps) {}
 
     void drawList(const DisplayList& list, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    // A clip's script drawing, then its children above it.
+    void drawClipContent(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
     // Stage twips to surface pixels, for what is laid on whole pixels (text field boxes).
     void setStageToSurface(const render::Matrix& m) { m_stageToSurface = m; }
 
 private:
+    void drawDynamicMask(const MovieClip& masked, const render::Matrix& parentMatrix, int nesting);
     // `colored` false draws without colour transforms (a filter layer applies them).
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting,
                     bool colored = true);
@@ -39,6 +42,7 @@ private:
     int m_maxNesting;
     bool m_smooth;
     render::Matrix m_stageToSurface = render::Matrix::scale(1 / 20.0, 1 / 20.0);
+    int m_insideMask = 0;   // drawing a mask's content: setMask masks draw as plain content
 };
 
 }  // namespace flash

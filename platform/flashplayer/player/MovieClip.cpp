@@ -48,7 +48,7 @@ MovieClip::MovieClip(ClipContext& context, const swf::Timeline& timeline, uint16
     m_nesting = parentClip ? parentClip->m_nesting + 1 : 0;
 }
 
-MovieClip::~MovieClip() = default;
+MovieClip::~MovieClip() { dropMaskLinks(); }
 
 int MovieClip::frameCount() const { return static_cast<int>(m_timeline.frames.size()); }
 

@@ -5,12 +5,14 @@
 #pragma once
 
 #include "DisplayObject.h"
+#include "Drawing.h"
 #include "avm1/Host.h"
 
 #include "swf/Tags.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,8 +34,15 @@ public:
     virtual swf::Point mouseIn(const MovieClip& clip) const = 0;
     // The object's bounds in its parent's coordinates (twips), for _width/_height.
     virtual swf::Rect boundsInParent(const DisplayObject& object) = 0;
+    // The object's bounds in its own coordinates (twips); none when it has no content.
+    virtual std::optional<swf::Rect> boundsInSelf(const DisplayObject& object) = 0;
+    // Does the stage point (twips) lie on the object's fills and strokes (`shape`) or
+    // inside its bounds?
+    virtual bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) = 0;
     virtual void invalidate() = 0;
     virtual int maxNestingDepth() const = 0;
+    // Shared by the script drawings of the movie (null: none).
+    virtual DrawingBudget* drawingBudget() { return nullptr; }
 };
 
 class MovieClip : public DisplayObject, public avm1::Clip {
@@ -80,6 +89,18 @@ public:
     bool removeClip() override;
     std::array<double, 8> colorTransformValues() const override;
     void setColorTransformValues(const std::array<double, 8>& values) override;
+    Drawing& drawing() override;
+    avm1::Clip* createEmptyClip(const std::string& name, int depth) override;
+    int nextHighestDepth() const override;
+    bool setMask(avm1::Clip* mask) override;
+    std::array<double, 4> boundsIn(avm1::Clip* space) override;
+    bool hitTestPoint(double stageX, double stageY, bool shape) override;
+
+    // The script drawing, null while none was made.
+    Drawing* drawingIfAny() const { return m_drawing.get(); }
+    // The clip masking this one (setMask), and the clip this one masks.
+    MovieClip* dynamicMask() const { return m_mask; }
+    MovieClip* maskedClip() const { return m_maskedClip; }
 
     MovieClip* findChildClip(std::string_view instanceName);
     // onClipEvent handlers from the PlaceObject that made this clip.
@@ -93,6 +114,8 @@ private:
     void rebuildTo(int target);
     std::unique_ptr<DisplayObject> makeInstance(uint16_t characterId, int depth, int frame);
 
+    void dropMaskLinks();
+
     ClipContext& m_context;
     const swf::Timeline& m_timeline;
     DisplayList m_children;
@@ -100,6 +123,10 @@ private:
     int m_frame = -1;
     bool m_playing = true;
     int m_nesting = 0;
+    std::unique_ptr<Drawing> m_drawing;
+    // setMask links, cleared from both sides when either clip goes away.
+    MovieClip* m_mask = nullptr;
+    MovieClip* m_maskedClip = nullptr;
 };
 
 }  // namespace flash

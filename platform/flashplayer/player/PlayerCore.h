@@ -95,8 +95,11 @@ public:
     std::string newInstanceName() override;
     swf::Point mouseIn(const MovieClip& clip) const override;
     swf::Rect boundsInParent(const DisplayObject& object) override;
+    std::optional<swf::Rect> boundsInSelf(const DisplayObject& object) override;
+    bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
     void invalidate() override { m_dirty = true; }
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
+    DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
 
     // avm1::Host
     avm1::Clip* rootClip() override { return m_root.get(); }
@@ -105,6 +108,7 @@ public:
     void trace(const std::string& message) override;
     double timeMs() const override;
     uint32_t random() override;
+    std::array<double, 2> stageSizePixels() const override;
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
@@ -136,6 +140,7 @@ private:
     std::shared_ptr<const swf::Movie> m_movie;
     std::unique_ptr<Library> m_library;
     std::unique_ptr<avm1::Interpreter> m_interpreter;
+    DrawingBudget m_drawingBudget;   // outlives the clips
     std::unique_ptr<MovieClip> m_root;
     FrameClock m_clock;
 

@@ -48,6 +48,10 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
             ? static_cast<const MovieClip&>(object).children()
             : const_cast<DisplayObject&>(object).asButton()->children();
         std::optional<swf::Rect> all;
+        if (object.kind() == ObjectKind::Sprite)
+            if (const Drawing* drawing = static_cast<const MovieClip&>(object).drawingIfAny())
+                if (const auto r = drawing->bounds())
+                    unite(all, *r);
         for (const auto& [depth, child] : list)
             if (auto r = localBounds(movie, *child, nesting + 1))
                 unite(all, transformRect(*r, toRender(child->matrix)));
@@ -68,6 +72,45 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
     if (const auto* b = std::get_if<swf::Bitmap>(c))
         return swf::Rect{0, b->width * 20, 0, b->height * 20};
     return std::nullopt;
+}
+
+bool insideRect(const swf::Rect& r, double x, double y)
+{
+    return x >= r.xMin && x <= r.xMax && y >= r.yMin && y <= r.yMax;
+}
+
+// Does the stage point lie on the fills and strokes of `object`, drawn with `world`?
+bool hitObject(Library& library, const DisplayObject& object, const render::Matrix& world, double x, double y,
+               int nesting)
+{
+    if (nesting > 64)
+        return false;
+    render::Matrix toLocal;
+    if (!invert(world, toLocal))
+        return false;
+    const double lx = toLocal.mapX(x, y), ly = toLocal.mapY(x, y);
+    render::Renderer& renderer = library.renderer();
+    const uint16_t id = object.characterId();
+    switch (object.kind()) {
+    case ObjectKind::Shape: return renderer.hitTest(library.shape(id), lx, ly);
+    case ObjectKind::Morph: return renderer.hitTestMorph(library.morph(id), object.ratio, lx, ly);
+    case ObjectKind::Sprite:
+    case ObjectKind::Button: {
+        DisplayObject& self = const_cast<DisplayObject&>(object);
+        if (MovieClip* clip = self.asClip())
+            if (Drawing* drawing = clip->drawingIfAny(); drawing && drawing->hitTest(renderer, lx, ly))
+                return true;
+        const DisplayList& list = self.asClip() ? self.asClip()->children() : self.asButton()->children();
+        for (const auto& [depth, child] : list)
+            if (child->clipDepth == 0 && hitObject(library, *child, world * toRender(child->matrix), x, y, nesting + 1))
+                return true;
+        return false;
+    }
+    default: {
+        const std::optional<swf::Rect> r = localBounds(library.movie(), object, nesting);
+        return r && insideRect(*r, lx, ly);
+    }
+    }
 }
 
 }  // namespace
@@ -108,7 +151,7 @@ void PlayerCore::render(const PixelBuffer& target, int originX, int originY)
         updateEditTexts(*m_root, 0);
         DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
         drawer.setStageToSurface(setup.stageToSurface);
-        drawer.drawList(m_root->children(), render::Matrix{}, render::ColorTransform{}, 0);
+        drawer.drawClipContent(*m_root, render::Matrix{}, render::ColorTransform{}, 0);
     }
     m_renderer->endFrame();
     m_dirty = false;
@@ -120,6 +163,27 @@ swf::Rect PlayerCore::boundsInParent(const DisplayObject& object)
         return {};
     const std::optional<swf::Rect> r = localBounds(*m_movie, object, 0);
     return r ? transformRect(*r, toRender(object.matrix)) : swf::Rect{};
+}
+
+std::optional<swf::Rect> PlayerCore::boundsInSelf(const DisplayObject& object)
+{
+    return m_movie ? localBounds(*m_movie, object, 0) : std::nullopt;
+}
+
+bool PlayerCore::hitTest(const DisplayObject& object, double stageX, double stageY, bool shape)
+{
+    if (!m_movie || !m_library)
+        return false;
+    const render::Matrix world = worldMatrix(object);
+    if (shape)
+        return hitObject(*m_library, object, world, stageX, stageY, 0);
+    const std::optional<swf::Rect> r = localBounds(*m_movie, object, 0);
+    return r && insideRect(transformRect(*r, world), stageX, stageY);
+}
+
+std::array<double, 2> PlayerCore::stageSizePixels() const
+{
+    return {double(stageWidth()), double(stageHeight())};
 }
 
 swf::Point PlayerCore::mouseIn(const MovieClip& clip) const

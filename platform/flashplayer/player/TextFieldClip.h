@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DisplayObject.h"
+#include "Drawing.h"
 #include "avm1/Host.h"
 #include "avm1/Value.h"
 
@@ -42,9 +43,19 @@ public:
     std::array<double, 8> colorTransformValues() const override;
     void setColorTransformValues(const std::array<double, 8>&) override {}
 
+    // A text field holds no script drawing, children or masks; what scripts draw into
+    // it is kept but never shown.
+    Drawing& drawing() override { return m_drawing; }
+    avm1::Clip* createEmptyClip(const std::string&, int) override { return nullptr; }
+    int nextHighestDepth() const override { return 0; }
+    bool setMask(avm1::Clip*) override { return false; }
+    std::array<double, 4> boundsIn(avm1::Clip*) override { return {0, 0, 0, 0}; }
+    bool hitTestPoint(double, double, bool) override { return false; }
+
 private:
     DisplayObject& m_field;
     std::shared_ptr<avm1::Object> m_variables;
+    Drawing m_drawing;
 };
 
 // How a text field's box looks: the tag's border flag gives a white background and

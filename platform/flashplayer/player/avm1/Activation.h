@@ -15,7 +15,8 @@ struct Interpreter::Activation {
     Value self;                       // `this`
     std::shared_ptr<Object> locals;   // null outside functions
     std::vector<Value> registers = std::vector<Value>(4);
-    std::vector<std::string> constants;
+    // The constant pool in force; functions keep the one they were defined under.
+    std::shared_ptr<const std::vector<std::string>> constants;
     struct Block {
         size_t end;       // where the block ends
         size_t resume;    // where execution goes on from there

@@ -1,5 +1,6 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
+#include "DrawingMethods.h"
 #include "Interpreter.h"
 
 #include <array>
@@ -149,7 +150,7 @@ void installColor(Object& global)
     auto clipOf = [](Interpreter& in, const Value& self) -> Clip* {
         if (self.type != Value::Type::Object)
             return nullptr;
-        const Value target = self.object->get("__target");
+        const Value target = self.object->get("target");
         if (Clip* clip = in.resolveClip(target))
             return clip;
         if (target.type == Value::Type::String && in.host().rootClip())
@@ -186,7 +187,7 @@ void installColor(Object& global)
             return Value{};
         std::array<double, 8> v = clip->colorTransformValues();
         for (int i = 0; i < 8; ++i)
-            if (t.object->has(keys[i]))
+            if (t.object->hasOwn(keys[i]))   // inherited members do not count
                 v[i] = toNumber(t.object->get(keys[i]), in.swfVersion());
         clip->setColorTransformValues(v);
         return Value{};
@@ -203,7 +204,7 @@ void installColor(Object& global)
     });
     auto color = nativeFunction([](Interpreter&, const Value& self, std::vector<Value>& a) {
         if (self.type == Value::Type::Object)
-            self.object->set("__target", arg(a, 0));
+            self.object->set("target", arg(a, 0));
         return self;
     });
     color->set("prototype", Value::fromObject(proto));
@@ -217,9 +218,11 @@ void Interpreter::installBuiltins()
     m_objectPrototype = std::make_shared<Object>(m_version >= 7);
     m_clipMethods = std::make_shared<Object>(m_version >= 7);
     installClipMethods(*m_clipMethods);
+    installDrawingMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
     installColor(*m_globals);
+    installDrawingClasses(*this, *m_globals);
 }
 
 }  // namespace flash::avm1

@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 
+namespace flash {
+class Drawing;
+}
+
 namespace flash::avm1 {
 
 // The clip properties by their GetProperty/SetProperty index.
@@ -19,6 +23,9 @@ enum class ClipProperty : int {
 };
 // Index of "_x", "_alpha", ... or -1.
 int clipPropertyIndex(std::string_view name);
+
+// What getBounds gives for every member when a clip has no content.
+inline constexpr double kEmptyBounds = 6710886.35;
 
 // A movie clip as scripts see it.
 class Clip {
@@ -50,6 +57,24 @@ public:
     // (ra, ga, ba, aa), then offsets (rb, gb, bb, ab).
     virtual std::array<double, 8> colorTransformValues() const = 0;
     virtual void setColorTransformValues(const std::array<double, 8>& values) = 0;
+
+    // The vector content scripts draw into the clip, made on first use.
+    virtual Drawing& drawing() = 0;
+    // createEmptyMovieClip: a script-made clip at a script depth (0 and up lie
+    // above the timeline's objects); one already there is replaced. Null when the
+    // clip cannot have children (nesting limit).
+    virtual Clip* createEmptyClip(const std::string& name, int depth) = 0;
+    // One more than the highest script depth in use, 0 at least.
+    virtual int nextHighestDepth() const = 0;
+    // setMask: `mask` (null: none) masks this clip and is no longer drawn itself;
+    // false when the clip cannot mask itself.
+    virtual bool setMask(Clip* mask) = 0;
+    // getBounds: the clip's content in the space of `space` (null: its own), pixels:
+    // xMin, xMax, yMin, yMax.
+    virtual std::array<double, 4> boundsIn(Clip* space) = 0;
+    // Does the stage point (pixels) lie on the clip's content (shapeFlag) or in its
+    // bounds?
+    virtual bool hitTestPoint(double stageX, double stageY, bool shape) = 0;
 };
 
 class Host {
@@ -63,6 +88,8 @@ public:
     virtual void setQualityToggle() {}
     virtual void stopSounds() {}
     virtual double timeMs() const { return 0; }   // getTimer: movie time, not wall time
+    // Stage.width and Stage.height, pixels.
+    virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie
 };
 

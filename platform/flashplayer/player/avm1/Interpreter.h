@@ -41,6 +41,8 @@ public:
     int swfVersion() const { return m_version; }
     Object& globals() { return *m_globals; }
     Clip* resolveClip(const Value& v);
+    // A clip by target path ("a.b", "/a/b", "_root.a") from `base`; null when none.
+    Clip* resolveTarget(const std::string& path, Clip& base) { return resolvePath(path, &base, nullptr); }
     // Every script object is made here, so the interpreter can break the reference
     // cycles scripts build (o.self = o) when the movie goes away.
     std::shared_ptr<Object> newObject();

@@ -252,6 +252,7 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
     act.begin = body.begin;
     act.end = body.end;
     act.originPath = act.targetPath = body.definedIn;
+    act.constants = body.constants;
     act.self = self.isUndefined() ? Value::fromClip(body.definedIn) : self;
     act.locals = newObject();
     auto arguments = newObject();
@@ -268,9 +269,11 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
         };
         Clip* definedOn = m_host.clipByPath(body.definedIn);
         Clip* parent = definedOn ? definedOn->parentClip() : nullptr;
+        // Flag bits: 0x01 this, 0x04 arguments, 0x10 super, 0x40 _root, 0x80
+        // _parent, 0x100 _global (0x02, 0x08, 0x20 suppress this, arguments, super).
         preload(0x0001, act.self);
-        preload(0x0008, Value::fromObject(arguments));
-        preload(0x0020, Value::undefined());
+        preload(0x0004, Value::fromObject(arguments));
+        preload(0x0010, Value::undefined());
         preload(0x0040, Value::fromClip(m_host.rootClip()->targetPath()));
         preload(0x0080, parent ? Value::fromClip(parent->targetPath()) : Value{});
         preload(0x0100, Value::fromObject(m_globals));
@@ -283,7 +286,7 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
         else
             act.locals->set(body.params[i], arg);
     }
-    if (!(body.flags & 0x0004))
+    if (!(body.flags & 0x0008))
         act.locals->set("arguments", Value::fromObject(arguments));
     ++m_depth;
     Value result = execute(act);

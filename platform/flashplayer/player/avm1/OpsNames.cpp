@@ -138,8 +138,9 @@ void Ops::doEnumerate(const Value& object)
         keys = object.object->keys();
     else if (Clip* clip = in.resolveClip(object))
         keys = clip->variables().keys();
-    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
-        push(Value::fromString(*it));
+    // The newest property comes out first, as the authoring tool's player has it.
+    for (const std::string& key : keys)
+        push(Value::fromString(key));
 }
 
 }  // namespace flash::avm1

@@ -139,6 +139,7 @@ void Ops::doDefineFunction(bool version2)
     fn->begin = pc;
     fn->end = std::min(pc + codeSize, act.end);
     fn->definedIn = act.targetPath;
+    fn->constants = act.constants;
     pc = fn->end;
 
     auto object = in.newObject();

@@ -35,7 +35,7 @@ bool Ops::stack(uint8_t op)
         for (uint16_t i = 0; i < count && p.ok(); ++i)
             pool.push_back(p.str());
         if (p.ok())
-            act.constants = std::move(pool);
+            act.constants = std::make_shared<const std::vector<std::string>>(std::move(pool));
         return true;
     }
     case Jump: {
@@ -90,8 +90,8 @@ void Ops::doPush()
         case 8:
         case 9: {
             const size_t index = type == 8 ? p.u8() : p.u16();
-            if (index < act.constants.size())
-                v = Value::fromString(act.constants[index]);
+            if (act.constants && index < act.constants->size())
+                v = Value::fromString((*act.constants)[index]);
             break;
         }
         default: return;   // an unknown type: the rest of the payload cannot be read

@@ -59,6 +59,7 @@ struct ScriptFunction {
     uint16_t flags = 0;                    // DefineFunction2 preload/suppress flags
     bool isFunction2 = false;
     std::string definedIn;                 // target path of the clip it was defined on
+    std::shared_ptr<const std::vector<std::string>> constants;   // the pool it was defined under
 };
 
 // An object: named properties in insertion order (for enumeration), an optional
@@ -68,6 +69,7 @@ public:
     explicit Object(bool caseSensitive = true) : m_caseSensitive(caseSensitive) {}
 
     bool has(const std::string& name) const;
+    bool hasOwn(const std::string& name) const { return findOwn(name) != nullptr; }
     Value get(const std::string& name) const;          // own properties, then prototypes
     void set(const std::string& name, Value value);
     bool remove(const std::string& name);

@@ -36,6 +36,8 @@ struct Asm {
         return op(0x96, {7, uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
     }
     Asm& u16op(uint8_t code, int v) { return op(code, {uint8_t(v), uint8_t(v >> 8)}); }
+    Asm& s16op(uint8_t code, int v) { return u16op(code, v & 0xFFFF); }
+    Asm& append(const Asm& other) { b.insert(b.end(), other.b.begin(), other.b.end()); return *this; }
     std::vector<uint8_t> done() { b.push_back(0); return b; }
 };
 
@@ -243,6 +245,67 @@ TEST(Avm1, ColorObjectTintsItsClip)
     EXPECT_EQ(cx.gAdd, 128);
     EXPECT_EQ(cx.bAdd, 0);
     EXPECT_EQ(p.var("rgb"), std::to_string(0xFF8000));
+}
+
+TEST(Avm1, FunctionsKeepTheirConstantPoolAndPreloadedRegisters)
+{
+    // constants ["result"]; function f(a) { r1.result = a } with r1 preloaded with
+    // _root (flags 0x6a: _root, this, arguments and super suppressed); f(5)
+    Asm a;
+    std::vector<uint8_t> pool{1, 0};
+    const auto result = Asm::str("result");
+    pool.insert(pool.end(), result.begin(), result.end());
+    a.op(0x88, pool);
+    Asm body;
+    body.op(0x96, {4, 1, 8, 0, 4, 2}).op(0x4F);   // push r1, "result", r2; SetMember
+    std::vector<uint8_t> def = Asm::str("f");
+    def.insert(def.end(), {1, 0, 3, 0x6a, 0x00, 2, 'a', 0, uint8_t(body.b.size()), 0});
+    a.op(0x8E, def).append(body);
+    a.pushInt(5).pushInt(1).pushStr("f").op(kCallFunction).op(kPop);
+    MovieMaker mm(100, 100, 12, 8);
+    mm.frame(0).tags = {actions(a.done())};
+    Played p(mm);
+    EXPECT_EQ(p.var("result"), "5");
+}
+
+TEST(Avm1, ForInGivesTheNewestPropertyFirst)
+{
+    // o = new Object(); o.x = 1; o.y = 2; s = ""; for (k in o) s += k;
+    Asm a;
+    a.pushStr("o").pushInt(0).pushStr("Object").op(kNewObject).op(kSetVariable);
+    a.pushStr("o").op(kGetVariable).pushStr("x").pushInt(1).op(0x4F);
+    a.pushStr("o").op(kGetVariable).pushStr("y").pushInt(2).op(0x4F);
+    a.pushStr("s").pushStr("").op(kSetVariable);
+    a.pushStr("o").op(kGetVariable).op(0x55);   // Enumerate2
+    Asm head, body;
+    head.op(0x87, {0}).op(0x96, {2}).op(0x49);   // r0 = key; key == null?
+    body.pushStr("s").pushStr("s").op(kGetVariable).op(0x96, {4, 0}).op(0x47).op(kSetVariable);
+    a.append(head).s16op(kIf, int(body.b.size()) + 5).append(body);
+    a.s16op(kJump, -int(head.b.size() + 5 + body.b.size() + 5));
+    MovieMaker mm(100, 100, 12, 8);
+    mm.frame(0).tags = {actions(a.done())};
+    Played p(mm);
+    EXPECT_EQ(p.var("s"), "yx");
+}
+
+TEST(Avm1, ColorTransformWrapsAndIgnoresInheritedMembers)
+{
+    MovieMaker mm;
+    swf::Frame s0;
+    const uint16_t clip = mm.sprite({s0});
+    // Object.prototype.ab = -66; c = new Color(box);
+    // c.setTransform({ra: 12800, rb: 65546}); t = c.getTransform();
+    Asm a;
+    a.pushStr("Object").op(kGetVariable).pushStr("prototype").op(0x4E).pushStr("ab").pushInt(-66).op(0x4F);
+    a.pushStr("c").pushStr("box").op(kGetVariable).pushInt(1).pushStr("Color").op(kNewObject).op(kSetVariable);
+    a.pushStr("ra").pushInt(12800).pushStr("rb").pushInt(65546).pushInt(2).op(0x43);
+    a.pushInt(1).pushStr("c").op(kGetVariable).pushStr("setTransform").op(kCallMethod).op(kPop);
+    a.pushStr("t").pushInt(0).pushStr("c").op(kGetVariable).pushStr("getTransform").op(kCallMethod).op(kSetVariable);
+    mm.frame(0).tags = {place(clip, 1, {}, "box"), actions(a.done())};
+    Played p(mm);
+    EXPECT_EQ(p.var("t.ra"), "-12800");   // 12800 % is 32768 in 8.8 fixed point: -32768
+    EXPECT_EQ(p.var("t.rb"), "10");
+    EXPECT_EQ(p.var("t.ab"), "0");
 }
 
 }  // namespace

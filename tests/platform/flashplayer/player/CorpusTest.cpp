@@ -35,11 +35,15 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 59;
+constexpr int kRatchet = 64;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
+    "avm1__color",
     "avm1__focusrect_focuslost",
     "avm1__frame_size_translated_positive",
+    "avm1__mask_with_drawing",
+    "avm1__movieclip_line_gradient_style",
+    "avm1__movieclip_setmask",
     "from_shumway__acid__acid-bitmap-fill",
     "from_shumway__acid__acid-blend",
     "from_shumway__acid__acid-chars",
@@ -72,6 +76,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__cache_as_bitmap__nested_rotation",
     "visual__cache_as_bitmap__text",
     "visual__drawing_api__cursor",
+    "visual__drawing_api__fills_and_lines",
     "visual__edittext__edittext_background_basic",
     "visual__edittext__edittext_border_basic",
     "visual__edittext__edittext_border_filters",

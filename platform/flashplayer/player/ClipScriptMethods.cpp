@@ -1,0 +1,104 @@
+// The clip methods scripts call beyond the timeline: the drawing, empty clips made
+// by script, dynamic masks, bounds and hit tests.
+#include "MovieClip.h"
+
+#include "Geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flash {
+
+namespace {
+
+// Script depth 0 is this display-list depth: the timeline's depths lie below it.
+constexpr int kScriptDepthBase = 16384;
+constexpr int kMaxScriptDepth = 2130690045;
+
+const swf::Timeline& emptyTimeline()
+{
+    static const swf::Timeline timeline;
+    return timeline;
+}
+
+}  // namespace
+
+Drawing& MovieClip::drawing()
+{
+    if (!m_drawing)
+        m_drawing = std::make_unique<Drawing>(m_context.drawingBudget());
+    m_context.invalidate();   // a script takes it to draw
+    return *m_drawing;
+}
+
+avm1::Clip* MovieClip::createEmptyClip(const std::string& instanceName, int scriptDepth)
+{
+    if (m_nesting >= m_context.maxNestingDepth())
+        return nullptr;
+    const int d = std::clamp(scriptDepth, -kScriptDepthBase, kMaxScriptDepth) + kScriptDepthBase;
+    remove(d);
+    auto clip = std::make_unique<MovieClip>(m_context, emptyTimeline(), 0, this);
+    clip->depth = d;
+    clip->placeFrame = -1;
+    clip->name = instanceName.empty() ? m_context.newInstanceName() : instanceName;
+    MovieClip* made = clip.get();
+    m_children[d] = std::move(clip);
+    m_context.invalidate();
+    return made;
+}
+
+int MovieClip::nextHighestDepth() const
+{
+    if (m_children.empty())
+        return 0;
+    return std::max(0, m_children.rbegin()->first - kScriptDepthBase + 1);
+}
+
+bool MovieClip::setMask(avm1::Clip* mask)
+{
+    auto* clip = dynamic_cast<MovieClip*>(mask);
+    if (mask && (!clip || clip == this))
+        return false;
+    if (m_mask)
+        m_mask->m_maskedClip = nullptr;
+    m_mask = nullptr;
+    if (clip) {
+        // A clip masks one clip at a time: the one it masked before goes unmasked.
+        if (clip->m_maskedClip)
+            clip->m_maskedClip->m_mask = nullptr;
+        clip->m_maskedClip = this;
+        m_mask = clip;
+    }
+    m_context.invalidate();
+    return true;
+}
+
+void MovieClip::dropMaskLinks()
+{
+    if (m_mask)
+        m_mask->m_maskedClip = nullptr;
+    if (m_maskedClip)
+        m_maskedClip->m_mask = nullptr;
+    m_mask = m_maskedClip = nullptr;
+}
+
+std::array<double, 4> MovieClip::boundsIn(avm1::Clip* space)
+{
+    std::optional<swf::Rect> r = m_context.boundsInSelf(*this);
+    if (!r)
+        return {avm1::kEmptyBounds, avm1::kEmptyBounds, avm1::kEmptyBounds, avm1::kEmptyBounds};
+    auto* target = dynamic_cast<MovieClip*>(space);
+    render::Matrix fromTarget;
+    if (target && target != this && invert(worldMatrix(*target), fromTarget))
+        r = transformRect(*r, fromTarget * worldMatrix(*this));
+    return {r->xMin / 20.0, r->xMax / 20.0, r->yMin / 20.0, r->yMax / 20.0};
+}
+
+bool MovieClip::hitTestPoint(double stageX, double stageY, bool shape)
+{
+    if (!std::isfinite(stageX) || !std::isfinite(stageY))
+        return false;
+    return m_context.hitTest(*this, stageX * 20.0, stageY * 20.0, shape);
+}
+
+}  // namespace flash
