@@ -3,6 +3,7 @@
 #include "MovieClip.h"
 
 #include "Geometry.h"
+#include "TextFieldClip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +46,34 @@ avm1::Clip* MovieClip::createEmptyClip(const std::string& instanceName, int scri
     m_children[d] = std::move(clip);
     m_context.invalidate();
     return made;
+}
+
+avm1::Clip* MovieClip::createTextField(const std::string& instanceName, int scriptDepth, const swf::Rect& bounds)
+{
+    const int d = std::clamp(scriptDepth, -kScriptDepthBase, kMaxScriptDepth) + kScriptDepthBase;
+    remove(d);
+    auto field = std::make_unique<DisplayObject>(ObjectKind::EditText, 0);
+    field->depth = d;
+    field->placeFrame = -1;
+    field->parent = this;
+    field->name = instanceName.empty() ? m_context.newInstanceName() : instanceName;
+    swf::EditText settings;
+    settings.bounds = bounds;
+    settings.readOnly = true;
+    TextFieldClip& script = scriptOf(*field, m_context.swfVersion() >= 7, &m_context, &settings);
+    m_children[d] = std::move(field);
+    m_context.invalidate();
+    return &script;
+}
+
+bool MovieClip::removeScriptObject(int d)
+{
+    auto it = m_children.find(d);
+    if (it == m_children.end() || it->second->placeFrame >= 0)
+        return false;
+    remove(d);
+    m_context.invalidate();
+    return true;
 }
 
 int MovieClip::nextHighestDepth() const

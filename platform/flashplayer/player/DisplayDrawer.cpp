@@ -143,14 +143,14 @@ void DisplayDrawer::drawText(const DisplayObject& object, const render::Matrix& 
 void DisplayDrawer::drawEditText(const DisplayObject& object, const render::Matrix& m,
                                  const render::ColorTransform& cx)
 {
-    const swf::EditText* edit = m_library.movie().find<swf::EditText>(object.characterId());
+    const swf::EditText* edit = fieldSettings(object, m_library.movie());
     if (!edit)
         return;
-    const FieldLook look = fieldLook(object, *edit, m_library.movie().header.version);
+    const FieldLook look = fieldLook(object, *edit);
     if (look.border || look.background)
         drawFieldBox(edit->bounds, look.background ? std::optional(look.backgroundColor) : std::nullopt,
                      look.border ? std::optional(look.borderColor) : std::nullopt, m, cx);
-    const EditTextRuns runs = layoutEditText(*edit, object.text, m_library);
+    const EditTextRuns runs = layoutEditText(*edit, object.text, m_library, fieldView(object));
     if (!runs.glyphs.empty())
         m_renderer.drawGlyphs(runs.glyphs, m, cx);
     for (const auto& [run, origin] : runs.deviceRuns)
@@ -170,7 +170,10 @@ void DisplayDrawer::drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgb
     const swf::Rgba white{255, 255, 255, 255};
     const render::Matrix device = m_stageToSurface * m;
     render::Matrix toStage;
-    const bool upright = device.b == 0 && device.c == 0;
+    // Upright enough when turning moves no corner of the box by half a pixel.
+    const double turnX = std::abs(device.c) * (bounds.yMax - bounds.yMin);
+    const double turnY = std::abs(device.b) * (bounds.xMax - bounds.xMin);
+    const bool upright = device.a > 0 && device.d > 0 && turnX < 0.5 && turnY < 0.5;
     if (!upright || !invert(m_stageToSurface, toStage)) {
         if (fill)
             m_renderer.drawShape(m_library.box(bounds, white, std::nullopt), m, tint(*fill));

@@ -29,6 +29,8 @@ struct TextStyle {
     bool bold = false;
     bool italic = false;
     swf::TextAlign align = swf::TextAlign::Left;
+    bool underline = false;
+    double letterSpacing = 0;   // twips
     friend bool operator==(const TextStyle&, const TextStyle&) = default;
 };
 

@@ -314,7 +314,7 @@ avm1::Clip* MovieClip::childClip(std::string_view instanceName)
     const bool caseSensitive = m_context.swfVersion() >= 7;
     for (auto& [depth, child] : m_children)
         if (child->kind() == ObjectKind::EditText && sameName(child->name, instanceName, caseSensitive))
-            return &scriptOf(*child, caseSensitive);
+            return &scriptOf(*child, caseSensitive, &m_context);
     return nullptr;
 }
 

@@ -18,6 +18,8 @@
 
 namespace flash {
 
+class Library;
+
 // What a clip needs from the engine around it.
 class ClipContext {
 public:
@@ -43,6 +45,8 @@ public:
     virtual int maxNestingDepth() const = 0;
     // Shared by the script drawings of the movie (null: none).
     virtual DrawingBudget* drawingBudget() { return nullptr; }
+    // The movie's characters as drawn (null: none), for laying text out.
+    virtual Library* library() { return nullptr; }
 };
 
 class MovieClip : public DisplayObject, public avm1::Clip {
@@ -91,6 +95,10 @@ public:
     void setColorTransformValues(const std::array<double, 8>& values) override;
     Drawing& drawing() override;
     avm1::Clip* createEmptyClip(const std::string& name, int depth) override;
+    // createTextField: an empty field over `bounds` (twips) at a script depth.
+    avm1::Clip* createTextField(const std::string& name, int depth, const swf::Rect& bounds);
+    // Drops the script-made object at a display-list depth; false when there is none.
+    bool removeScriptObject(int depth);
     int nextHighestDepth() const override;
     bool setMask(avm1::Clip* mask) override;
     std::array<double, 4> boundsIn(avm1::Clip* space) override;

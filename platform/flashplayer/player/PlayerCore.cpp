@@ -2,6 +2,7 @@
 
 #include "ButtonObject.h"
 #include "StageFit.h"
+#include "TextFieldScript.h"
 #include "VideoObject.h"
 
 #include "Scheduler.h"
@@ -47,6 +48,7 @@ bool PlayerCore::load(std::shared_ptr<const swf::Movie> movie, const std::string
     avm1::Limits scriptLimits;
     scriptLimits.maxInstructions = m_limits.maxActionsPerFrame;
     m_interpreter = std::make_unique<avm1::Interpreter>(*this, m_movie->header.version, scriptLimits);
+    installTextFieldScripting(*m_interpreter);
     m_root = std::make_unique<MovieClip>(*this, m_movie->timeline, 0, nullptr);
     m_root->setPlaying(m_autoPlay);
     m_loadedAtMs = m_scheduler.NowMs();

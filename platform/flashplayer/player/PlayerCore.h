@@ -100,6 +100,7 @@ public:
     void invalidate() override { m_dirty = true; }
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
     DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
+    Library* library() override { return m_library.get(); }
 
     // avm1::Host
     avm1::Clip* rootClip() override { return m_root.get(); }

@@ -4,6 +4,7 @@
 #include "ButtonObject.h"
 #include "DisplayDrawer.h"
 #include "Geometry.h"
+#include "TextFieldClip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -57,6 +58,9 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
                 unite(all, transformRect(*r, toRender(child->matrix)));
         return all;
     }
+    if (object.kind() == ObjectKind::EditText)
+        if (const swf::EditText* e = fieldSettings(object, movie))
+            return e->bounds;
     if (!c)
         return std::nullopt;
     if (const auto* s = std::get_if<swf::Shape>(c))

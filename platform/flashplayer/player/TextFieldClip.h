@@ -1,29 +1,45 @@
 // A text field as scripts see it: a target with the clip properties of its placement
-// that keeps what scripts set on it (border, background and their colours) for
-// drawing. Timeline calls do nothing on it.
+// and the TextField members (text, formats, box look, scrolling). It keeps its own
+// copy of the field's settings, which scripts change. Timeline calls do nothing on it.
 #pragma once
 
 #include "DisplayObject.h"
 #include "Drawing.h"
+#include "TextFormat.h"
+#include "TextLayout.h"
 #include "avm1/Host.h"
 #include "avm1/Value.h"
 
 #include "swf/Text.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace flash {
 
+class ClipContext;
+
+// How a text field's box looks: the tag's border flag gives a white background and
+// a black border; scripts change each of them.
+struct FieldLook {
+    bool border = false;
+    bool background = false;
+    swf::Rgba borderColor{0, 0, 0, 255};
+    swf::Rgba backgroundColor{255, 255, 255, 255};
+};
+
+// Text longer than this is cut when a script sets it.
+inline constexpr size_t kMaxFieldText = 1 << 20;
+
 class TextFieldClip final : public avm1::Clip {
 public:
-    TextFieldClip(DisplayObject& field, bool caseSensitive)
-        : m_field(field), m_variables(std::make_shared<avm1::Object>(caseSensitive)) {}
+    TextFieldClip(DisplayObject& field, bool caseSensitive, ClipContext* context, const swf::EditText& settings);
 
     std::string targetPath() const override;
     avm1::Clip* parentClip() override;
     avm1::Clip* childClip(std::string_view) override { return nullptr; }
     avm1::Object& variables() override { return *m_variables; }
-    const avm1::Object& values() const { return *m_variables; }
 
     bool isPlaying() const override { return false; }
     void play() override {}
@@ -39,7 +55,9 @@ public:
 
     avm1::Value getProperty(avm1::ClipProperty property) override;
     void setProperty(avm1::ClipProperty property, const avm1::Value& value) override;
-    bool removeClip() override { return false; }
+    bool getNamed(const std::string& name, avm1::Value& out) override;
+    bool setNamed(const std::string& name, const avm1::Value& value) override;
+    bool removeClip() override;
     std::array<double, 8> colorTransformValues() const override;
     void setColorTransformValues(const std::array<double, 8>&) override {}
 
@@ -52,23 +70,47 @@ public:
     std::array<double, 4> boundsIn(avm1::Clip*) override { return {0, 0, 0, 0}; }
     bool hitTestPoint(double, double, bool) override { return false; }
 
+    const swf::EditText& settings() const { return m_settings; }
+    const FieldLook& look() const { return m_look; }
+    FieldView view() const { return {&m_spans, m_scroll, m_hscroll}; }
+
+    // The TextField methods.
+    TextFormat textFormat(double begin, double end) const;
+    void setTextFormat(double begin, double end, const TextFormat& format);
+    const TextFormat& newTextFormat() const { return m_newFormat; }
+    void setNewTextFormat(const TextFormat& format) { m_newFormat.merge(format); }
+
 private:
+    std::string plainText() const;
+    void setContent(std::string content);
+    EditTextRuns measure() const;
+    void fitToText();   // autoSize
+    void changed();
+    int version() const;
+
     DisplayObject& m_field;
+    ClipContext* m_context;
     std::shared_ptr<avm1::Object> m_variables;
+    swf::EditText m_settings;
+    FieldLook m_look;
+    std::vector<FormatSpan> m_spans;
+    TextFormat m_newFormat;
+    int m_scroll = 1;
+    double m_hscroll = 0;   // twips
+    std::string m_autoSize = "none";
+    bool m_selectable = true;
     Drawing m_drawing;
 };
 
-// How a text field's box looks: the tag's border flag gives a white background and
-// a black border; scripts change each of them.
-struct FieldLook {
-    bool border = false;
-    bool background = false;
-    swf::Rgba borderColor{0, 0, 0, 255};
-    swf::Rgba backgroundColor{255, 255, 255, 255};
-};
-FieldLook fieldLook(const DisplayObject& field, const swf::EditText& edit, int swfVersion);
+// The box look of a field: the script's when one looks at it, else the tag's.
+FieldLook fieldLook(const DisplayObject& field, const swf::EditText& edit);
+// The settings a field shows with: its script's copy, else its tag; null when neither.
+const swf::EditText* fieldSettings(const DisplayObject& field, const swf::Movie& movie);
+FieldView fieldView(const DisplayObject& field);
 
-// The script view of an EditText object, made the first time a script asks for it.
-TextFieldClip& scriptOf(DisplayObject& field, bool caseSensitive);
+// The script view of an EditText object, made the first time a script asks for it
+// (from `settings`, else the field's tag).
+TextFieldClip& scriptOf(DisplayObject& field, bool caseSensitive, ClipContext* context,
+                        const swf::EditText* settings = nullptr);
 
 }  // namespace flash

@@ -105,7 +105,40 @@ std::string plainTextOfHtml(const std::string& html)
     return out;
 }
 
-EditTextRuns layoutEditText(const swf::EditText& field, const std::string& content, Library& library)
+namespace {
+
+// Script formats over ranges of the text, later ones over earlier ones.
+void applySpans(StyledText& text, const std::vector<FormatSpan>& spans, FontChooser& fonts)
+{
+    constexpr size_t kMaxStyles = 1000;
+    for (const FormatSpan& span : spans) {
+        std::map<uint16_t, uint16_t> made;   // style before -> style after, for this span
+        const size_t end = std::min(span.end, text.codes.size());
+        for (size_t i = std::min(span.begin, end); i < end; ++i) {
+            const uint16_t before = text.styleOf[i];
+            auto it = made.find(before);
+            if (it == made.end()) {
+                TextStyle st = text.styles[before];
+                applyFormat(st, span.format, fonts);
+                auto same = std::find(text.styles.begin(), text.styles.end(), st);
+                uint16_t index = uint16_t(same - text.styles.begin());
+                if (same == text.styles.end()) {
+                    if (text.styles.size() >= kMaxStyles)
+                        index = before;
+                    else
+                        text.styles.push_back(st);
+                }
+                it = made.emplace(before, index).first;
+            }
+            text.styleOf[i] = it->second;
+        }
+    }
+}
+
+}  // namespace
+
+EditTextRuns layoutEditText(const swf::EditText& field, const std::string& content, Library& library,
+                            const FieldView& view)
 {
     EditTextRuns runs;
     const swf::EditTextLayout layout = field.layout.value_or(swf::EditTextLayout{});
@@ -129,9 +162,12 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
     }
     if (text.styles.empty())
         text.styles.push_back(base);
+    if (view.spans)
+        applySpans(text, *view.spans, fonts);
     const double left = field.bounds.xMin + kGutter + layout.leftMargin;
     const double right = field.bounds.xMax - kGutter - layout.rightMargin;
-    const bool outlines = field.useOutlines && base.font && !base.font->glyphs.empty();
+    const bool outlines = field.useOutlines &&
+        std::any_of(text.styles.begin(), text.styles.end(), [](const TextStyle& st) { return st.font && !st.font->glyphs.empty(); });
 
     // Per style: its metrics, and for embedded fonts the glyph of each code.
     std::vector<FontMetrics> fm;
@@ -176,7 +212,7 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
     for (size_t at = 0; at < text.codes.size(); ++at) {
         if (singleLine && (text.codes[at] == '\n' || text.codes[at] == '\r'))
             text.codes[at] = ' ';
-        advances[at] = std::floor(glyphAdvance(at));
+        advances[at] = std::floor(glyphAdvance(at)) + text.styles[text.styleOf[at]].letterSpacing;
     }
     auto advanceOf = [&](size_t at) { return advances[at]; };
 
@@ -214,6 +250,7 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
     }
 
     // A line is as tall as its tallest style; an empty one takes the style before it.
+    std::vector<double> baselines(lines.size()), tops(lines.size()), bottoms(lines.size());
     double baseline = field.bounds.yMin + kGutter;
     uint16_t lastStyle = text.styleOf.empty() ? 0 : text.styleOf.front();
     double previousDescent = 0;
@@ -231,11 +268,31 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
             leading = std::max(leading, m.leading);
             lastStyle = text.styleOf[i];
         }
-        baseline += (n == 0 ? 0 : previousDescent) + ascent;
+        tops[n] = baseline + (n == 0 ? 0 : previousDescent);
+        baseline = tops[n] + ascent;
+        baselines[n] = baseline;
+        bottoms[n] = baseline + descent;
         previousDescent = descent + leading + layout.leading;
+        runs.textWidth = std::max(runs.textWidth, widths[n] + (n == 0 ? layout.indent : 0));
+    }
+    runs.lineCount = int(lines.size());
+    runs.textHeight = bottoms.back() - tops.front();
+    // The last scroll line still showing the end of the text, and how far it slides.
+    const double visible = (field.bounds.yMax - field.bounds.yMin) - 2 * kGutter;
+    runs.maxScroll = 1;
+    while (runs.maxScroll < runs.lineCount && bottoms.back() - tops[size_t(runs.maxScroll - 1)] > visible)
+        ++runs.maxScroll;
+    runs.maxHScroll = std::max(0.0, runs.textWidth - (right - left));
+    const size_t first = size_t(std::clamp(view.scroll, 1, runs.maxScroll) - 1);
+    const double shiftY = tops[first] - tops.front();
+    const double shiftX = std::clamp(view.hscroll, 0.0, runs.maxHScroll);
 
-        double x = left + (n == 0 ? layout.indent : 0);
-        const double free = (right - x) - widths[n];
+    for (size_t n = first; n < lines.size(); ++n) {
+        baseline = baselines[n] - shiftY;
+        if (n > first && tops[n] - shiftY > field.bounds.yMax)
+            break;
+        double x = left + (n == 0 ? layout.indent : 0) - shiftX;
+        const double free = (right - (x + shiftX)) - widths[n];
         const swf::TextAlign align = lines[n].empty() ? base.align : text.styles[text.styleOf[lines[n].front()]].align;
         if (align == swf::TextAlign::Center)
             x += free / 2;

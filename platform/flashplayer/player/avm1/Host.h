@@ -52,6 +52,10 @@ public:
 
     virtual Value getProperty(ClipProperty property) = 0;
     virtual void setProperty(ClipProperty property, const Value& value) = 0;
+    // Members the clip answers itself before its variables (text field members);
+    // false when it has none by that name.
+    virtual bool getNamed(const std::string& name, Value& out) { (void)name; (void)out; return false; }
+    virtual bool setNamed(const std::string& name, const Value& value) { (void)name; (void)value; return false; }
     virtual bool removeClip() = 0;     // removeMovieClip: only script-made clips
     // The colour transform as the Color class sees it: multipliers in percent
     // (ra, ga, ba, aa), then offsets (rb, gb, bb, ab).

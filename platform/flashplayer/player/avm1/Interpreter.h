@@ -40,6 +40,7 @@ public:
     Host& host() { return m_host; }
     int swfVersion() const { return m_version; }
     Object& globals() { return *m_globals; }
+    Object& clipMethods() { return *m_clipMethods; }
     Clip* resolveClip(const Value& v);
     // A clip by target path ("a.b", "/a/b", "_root.a") from `base`; null when none.
     Clip* resolveTarget(const std::string& path, Clip& base) { return resolvePath(path, &base, nullptr); }

@@ -187,6 +187,8 @@ Value Interpreter::getMember(const Value& object, const std::string& name)
         const int property = clipPropertyIndex(name);
         if (property >= 0)
             return clip->getProperty(static_cast<ClipProperty>(property));
+        if (Value named; clip->getNamed(name, named))
+            return named;
         if (clip->variables().has(name))
             return clip->variables().get(name);
         if (Clip* child = clip->childClip(name))
@@ -213,7 +215,7 @@ void Interpreter::setMember(const Value& object, const std::string& name, const 
         const int property = clipPropertyIndex(name);
         if (property >= 0)
             clip->setProperty(static_cast<ClipProperty>(property), value);
-        else
+        else if (!clip->setNamed(name, value))
             clip->variables().set(name, value);
         return;
     }

@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 64;
+constexpr int kRatchet = 66;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__color",
@@ -81,6 +81,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__edittext__edittext_border_basic",
     "visual__edittext__edittext_border_filters",
     "visual__edittext__edittext_bounds_vs_position",
+    "visual__edittext__edittext_device_transform_small_rotation",
     "visual__edittext__edittext_negative_bounds",
     "visual__filters__bevel",
     "visual__filters__bevel_inner",
@@ -90,6 +91,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__filters__glow_without_composite_source",
     "visual__focus_highlight__focus_highlight_basic",
     "visual__focus_highlight__focus_highlight_render",
+    "visual__fonts__leading_define_font",
     "visual__gradient_nonsequential_ratios",
     "visual__gradient_same_ratios",
     "visual__simple_shapes__gradients__gradients",
