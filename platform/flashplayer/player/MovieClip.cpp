@@ -312,9 +312,11 @@ avm1::Clip* MovieClip::childClip(std::string_view instanceName)
     if (MovieClip* clip = findChildClip(instanceName))
         return clip;
     const bool caseSensitive = m_context.swfVersion() >= 7;
-    for (auto& [depth, child] : m_children)
-        if (child->kind() == ObjectKind::EditText && sameName(child->name, instanceName, caseSensitive))
-            return &scriptOf(*child, caseSensitive, &m_context);
+    // Of text fields sharing a name the topmost answers: scripts that make one field
+    // after another under one name go on with the one just made.
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
+        if (it->second->kind() == ObjectKind::EditText && sameName(it->second->name, instanceName, caseSensitive))
+            return &scriptOf(*it->second, caseSensitive, &m_context);
     return nullptr;
 }
 
