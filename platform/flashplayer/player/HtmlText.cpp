@@ -1,5 +1,7 @@
 #include "HtmlText.h"
 
+#include "TextFormat.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -147,9 +149,39 @@ void FontChooser::choose(TextStyle& style, const std::string& face)
     }
 }
 
+namespace {
+
+// The rules of a tag's name, then of each of its classes, then of name.class.
+void applyRules(TextStyle& style, std::string& face, const std::string& tag, const std::string& classes,
+                const StyleRules& rules, FontChooser& fonts)
+{
+    auto apply = [&](const std::string& selector) {
+        auto it = rules.find(selector);
+        if (it == rules.end())
+            return;
+        if (it->second.font)
+            face = *it->second.font;
+        applyFormat(style, it->second, fonts);
+    };
+    apply(tag);
+    size_t at = 0;
+    for (int n = 0; n < 16; ++n) {   // a few classes at most
+        at = classes.find_first_not_of(" \t", at);
+        if (at == std::string::npos)
+            break;
+        const size_t end = std::min(classes.find_first_of(" \t", at), classes.size());
+        const std::string name = classes.substr(at, end - at);
+        apply("." + name);
+        apply(tag + "." + name);
+        at = end;
+    }
+}
+
+}  // namespace
+
 // HTML text with its styles: <b>, <i>, <font face size color>, <p align>; <br>, </p>
 // and </li> break lines; the standard entities decode. Tags nest up to a depth.
-StyledText styledHtml(const std::string& html, const TextStyle& base, FontChooser& fonts)
+StyledText styledHtml(const std::string& html, const TextStyle& base, FontChooser& fonts, const StyleRules* rules)
 {
     constexpr size_t kMaxDepth = 64;
     struct Open {
@@ -178,7 +210,8 @@ StyledText styledHtml(const std::string& html, const TextStyle& base, FontChoose
             const std::string name = lowered(inside.substr(closing, inside.find_first_of(" \t\r\n/", closing) - closing));
             if (name == "br" || (closing && (name == "p" || name == "li")))
                 pending += '\n';
-            if (name != "b" && name != "i" && name != "font" && name != "p")
+            const bool styled = rules && (name == "span" || name == "a" || name == "li" || name == "textformat");
+            if (name != "b" && name != "i" && name != "font" && name != "p" && !styled)
                 continue;
             flush();
             if (closing) {
@@ -224,6 +257,8 @@ StyledText styledHtml(const std::string& html, const TextStyle& base, FontChoose
             }
             if (name != "p")
                 fonts.choose(next.style, next.face);
+            if (rules)
+                applyRules(next.style, next.face, name, attribute(inside, "class").value_or(""), *rules, fonts);
             stack.push_back(std::move(next));
             continue;
         }

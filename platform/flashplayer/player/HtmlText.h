@@ -61,8 +61,14 @@ private:
     std::map<Key, std::pair<uint16_t, const swf::Font*>> m_fonts;   // the first of each
 };
 
+struct TextFormat;
+// Style sheet rules by selector: "p" (a tag), ".name" (a class), "p.name".
+using StyleRules = std::map<std::string, TextFormat>;
+
 // HTML text with its styles: <b>, <i>, <font face size color>, <p align>; <br>, </p>
-// and </li> break lines; the standard entities decode. Tags nest up to a depth.
-StyledText styledHtml(const std::string& html, const TextStyle& base, FontChooser& fonts);
+// and </li> break lines; the standard entities decode. Tags nest up to a depth. With
+// `rules`, each tag also takes the rules of its name and of its classes.
+StyledText styledHtml(const std::string& html, const TextStyle& base, FontChooser& fonts,
+                      const StyleRules* rules = nullptr);
 
 }  // namespace flash

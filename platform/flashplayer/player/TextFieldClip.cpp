@@ -1,6 +1,7 @@
 #include "TextFieldClip.h"
 
 #include "MovieClip.h"
+#include "StyleSheet.h"
 
 #include <algorithm>
 #include <cmath>
@@ -158,7 +159,7 @@ std::array<double, 8> TextFieldClip::colorTransformValues() const { return {100,
 
 std::string TextFieldClip::plainText() const
 {
-    return m_settings.html ? plainTextOfHtml(m_field.text) : m_field.text;
+    return m_settings.html || m_rules ? plainTextOfHtml(m_field.text) : m_field.text;
 }
 
 void TextFieldClip::setContent(std::string content)
@@ -182,12 +183,23 @@ void TextFieldClip::setContent(std::string content)
     changed();
 }
 
+void TextFieldClip::takeRules()
+{
+    if (m_styleSheet.type == avm1::Value::Type::Object)
+        m_rules = styleRulesOf(*m_styleSheet.object, version());
+    else
+        m_rules.reset();
+}
+
 EditTextRuns TextFieldClip::measure() const
 {
     Library* library = m_context ? m_context->library() : nullptr;
     if (!library)
         return {};
-    return layoutEditText(m_settings, m_field.text, *library, {&m_spans, 1, 0});
+    FieldView whole = view();
+    whole.scroll = 1;
+    whole.hscroll = 0;
+    return layoutEditText(m_settings, m_field.text, *library, whole);
 }
 
 void TextFieldClip::fitToText()
@@ -288,6 +300,7 @@ bool TextFieldClip::getNamed(const std::string& name, avm1::Value& out)
     else if (name == "bottomScroll") out = V::fromNumber(measure().lineCount);
     else if (name == "textWidth") out = V::fromNumber(std::round(measure().textWidth / 20));
     else if (name == "textHeight") out = V::fromNumber(std::round(measure().textHeight / 20));
+    else if (name == "styleSheet") out = m_styleSheet;
     else if (name == "_parent") out = m_field.parent ? V::fromClip(m_field.parent->targetPath()) : V{};
     else return false;
     return true;
@@ -314,7 +327,13 @@ bool TextFieldClip::setNamed(const std::string& name, const avm1::Value& value)
         const std::string text = avm1::toString(value, v);
         setContent(s.html ? escapedHtml(text) : text);
     } else if (name == "htmlText") {
+        takeRules();
         setContent(avm1::toString(value, v));
+    } else if (name == "styleSheet") {
+        m_styleSheet = value.type == avm1::Value::Type::Object ? value : avm1::Value::undefined();
+        takeRules();
+        fitToText();
+        changed();
     } else if (name == "html") flag(s.html);
     else if (name == "border") flag(m_look.border);
     else if (name == "background") flag(m_look.background);

@@ -13,6 +13,7 @@
 #include "swf/Text.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,7 @@ public:
 
     const swf::EditText& settings() const { return m_settings; }
     const FieldLook& look() const { return m_look; }
-    FieldView view() const { return {&m_spans, m_scroll, m_hscroll}; }
+    FieldView view() const { return {&m_spans, m_scroll, m_hscroll, m_rules ? &*m_rules : nullptr}; }
 
     // The TextField methods.
     TextFormat textFormat(double begin, double end) const;
@@ -85,6 +86,7 @@ private:
     void setContent(std::string content);
     EditTextRuns measure() const;
     void fitToText();   // autoSize
+    void takeRules();
     void changed();
     int version() const;
 
@@ -98,6 +100,8 @@ private:
     int m_scroll = 1;
     double m_hscroll = 0;   // twips
     std::string m_autoSize = "none";
+    avm1::Value m_styleSheet;
+    std::optional<StyleRules> m_rules;   // the sheet's rules when the HTML was set
     bool m_selectable = true;
     Drawing m_drawing;
 };

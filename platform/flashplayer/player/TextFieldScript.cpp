@@ -1,6 +1,7 @@
 #include "TextFieldScript.h"
 
 #include "MovieClip.h"
+#include "StyleSheet.h"
 #include "TextFieldClip.h"
 
 #include <algorithm>
@@ -130,6 +131,7 @@ void installTextFormatClass(Interpreter& in)
 void installTextFieldScripting(Interpreter& in)
 {
     installTextFormatClass(in);
+    installStyleSheetClass(in);
     Object& methods = in.clipMethods();
     auto method = [&methods](const char* name, avm1::NativeFunction fn) {
         methods.set(name, Value::fromObject(nativeFunction(std::move(fn))));

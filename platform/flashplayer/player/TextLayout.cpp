@@ -152,11 +152,11 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
     base.align = layout.align == swf::TextAlign::Justify ? swf::TextAlign::Left : layout.align;
     FontChooser fonts(library);
     StyledText text;
-    if (field.html) {
+    if (field.html || view.rules) {
         // Weight and slant come from the tags alone, whichever font the field names.
         base.bold = base.italic = false;
         fonts.choose(base, "");
-        text = styledHtml(content, base, fonts);
+        text = styledHtml(content, base, fonts, view.rules);
     } else {
         text.append(content, base);
     }

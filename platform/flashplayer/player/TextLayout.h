@@ -32,6 +32,7 @@ struct FieldView {
     const std::vector<FormatSpan>* spans = nullptr;
     int scroll = 1;
     double hscroll = 0;
+    const StyleRules* rules = nullptr;   // a style sheet: the text is HTML
 };
 
 // Lays `content` out in the field's bounds (2-pixel gutter, margins, alignment,
