@@ -37,9 +37,9 @@ constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
 constexpr int kRatchet = 67;
 const std::set<std::string> kKnownMatching = {
-    "avm1__edittext_stylesheet",
     "avm1__bitmap_data_fillrect",
     "avm1__color",
+    "avm1__edittext_stylesheet",
     "avm1__focusrect_focuslost",
     "avm1__frame_size_translated_positive",
     "avm1__mask_with_drawing",
