@@ -172,10 +172,9 @@ void TextFieldClip::setContent(std::string content)
             content.pop_back();
     }
     m_field.text = std::move(content);
-    // New text takes the new-text format over all of it.
+    // New text takes the new-text format under its HTML, and loses the ranges.
     m_spans.clear();
-    const size_t length = codePoints(plainText()).size();
-    addFormatSpan(m_spans, length, 0, double(length), m_newFormat);
+    m_textBase = m_newFormat;
     applyParagraph(m_settings.layout.emplace(m_settings.layout.value_or(swf::EditTextLayout{})), m_newFormat);
     m_scroll = 1;
     m_hscroll = 0;
@@ -189,6 +188,16 @@ void TextFieldClip::takeRules()
         m_rules = styleRulesOf(*m_styleSheet.object, version());
     else
         m_rules.reset();
+}
+
+size_t TextFieldClip::textLength() const
+{
+    // The shown text changes behind scripts' backs too (variables, the tag's text).
+    if (m_lengthOf != m_field.text) {
+        m_lengthOf = m_field.text;
+        m_length = codePoints(plainText()).size();
+    }
+    return m_length;
 }
 
 EditTextRuns TextFieldClip::measure() const
@@ -232,8 +241,9 @@ TextFormat TextFieldClip::textFormat(double begin, double end) const
     base.color = m_settings.color.value_or(swf::Rgba{0, 0, 0, 255});
     const swf::EditTextLayout layout = m_settings.layout.value_or(swf::EditTextLayout{});
     base.align = layout.align == swf::TextAlign::Justify ? swf::TextAlign::Left : layout.align;
-    const TextFormat whole = formatOf(base, layout);
-    const size_t length = codePoints(plainText()).size();
+    TextFormat whole = formatOf(base, layout);
+    whole.merge(m_textBase);
+    const size_t length = textLength();
     const double n = double(length);
     const size_t from = size_t(std::isnan(begin) ? 0 : std::clamp(begin, 0.0, n));
     size_t to = size_t(std::isnan(end) ? n : std::clamp(end, 0.0, n));
@@ -263,8 +273,7 @@ TextFormat TextFieldClip::textFormat(double begin, double end) const
 
 void TextFieldClip::setTextFormat(double begin, double end, const TextFormat& format)
 {
-    const size_t length = codePoints(plainText()).size();
-    addFormatSpan(m_spans, length, begin, end, format);
+    addFormatSpan(m_spans, textLength(), begin, end, format);
     applyParagraph(m_settings.layout.emplace(m_settings.layout.value_or(swf::EditTextLayout{})), format);
     fitToText();
     changed();
@@ -278,7 +287,7 @@ bool TextFieldClip::getNamed(const std::string& name, avm1::Value& out)
     if (name == "text") out = V::fromString(plainText());
     else if (name == "htmlText") out = V::fromString(s.html ? m_field.text : escapedHtml(m_field.text));
     else if (name == "html") out = V::fromBool(s.html);
-    else if (name == "length") out = V::fromNumber(double(codePoints(plainText()).size()));
+    else if (name == "length") out = V::fromNumber(double(textLength()));
     else if (name == "border") out = V::fromBool(m_look.border);
     else if (name == "background") out = V::fromBool(m_look.background);
     else if (name == "borderColor") out = colour(m_look.borderColor);

@@ -73,7 +73,7 @@ public:
 
     const swf::EditText& settings() const { return m_settings; }
     const FieldLook& look() const { return m_look; }
-    FieldView view() const { return {&m_spans, m_scroll, m_hscroll, m_rules ? &*m_rules : nullptr}; }
+    FieldView view() const { return {&m_spans, m_scroll, m_hscroll, m_rules ? &*m_rules : nullptr, &m_textBase}; }
 
     // The TextField methods.
     TextFormat textFormat(double begin, double end) const;
@@ -87,6 +87,7 @@ private:
     EditTextRuns measure() const;
     void fitToText();   // autoSize
     void takeRules();
+    size_t textLength() const;
     void changed();
     int version() const;
 
@@ -97,6 +98,9 @@ private:
     FieldLook m_look;
     std::vector<FormatSpan> m_spans;
     TextFormat m_newFormat;
+    TextFormat m_textBase;   // the new-text format when the text was set
+    mutable std::string m_lengthOf;   // the text m_length counts
+    mutable size_t m_length = 0;
     int m_scroll = 1;
     double m_hscroll = 0;   // twips
     std::string m_autoSize = "none";

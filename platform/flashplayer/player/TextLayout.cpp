@@ -151,10 +151,15 @@ EditTextRuns layoutEditText(const swf::EditText& field, const std::string& conte
     base.italic = base.font && base.font->italic;
     base.align = layout.align == swf::TextAlign::Justify ? swf::TextAlign::Left : layout.align;
     FontChooser fonts(library);
+    if (view.base)
+        applyFormat(base, *view.base, fonts);
     StyledText text;
     if (field.html || view.rules) {
         // Weight and slant come from the tags alone, whichever font the field names.
-        base.bold = base.italic = false;
+        if (!view.base || !view.base->bold)
+            base.bold = false;
+        if (!view.base || !view.base->italic)
+            base.italic = false;
         fonts.choose(base, "");
         text = styledHtml(content, base, fonts, view.rules);
     } else {

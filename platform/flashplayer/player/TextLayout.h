@@ -33,6 +33,7 @@ struct FieldView {
     int scroll = 1;
     double hscroll = 0;
     const StyleRules* rules = nullptr;   // a style sheet: the text is HTML
+    const TextFormat* base = nullptr;    // the look of new text, under HTML tags and spans
 };
 
 // Lays `content` out in the field's bounds (2-pixel gutter, margins, alignment,
