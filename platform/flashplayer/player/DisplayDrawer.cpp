@@ -72,6 +72,11 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
 void DisplayDrawer::drawClipContent(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx,
                                     int nesting)
 {
+    if (const swf::DecodedBitmap* picture = clip.loadedPicture()) {
+        const render::ImageView view{reinterpret_cast<const uint8_t*>(picture->pixels.data()), picture->width,
+                                     picture->height, picture->width * 4};
+        m_renderer.drawVideoFrame(view, picture->width * 20.0, picture->height * 20.0, m, cx, m_smooth);
+    }
     if (Drawing* drawing = clip.drawingIfAny())
         if (const render::ShapeId id = drawing->registered(m_renderer); id != render::kNoId)
             m_renderer.drawShape(id, m, cx);

@@ -186,6 +186,19 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
     }
 }
 
+void MovieClip::replaceContent(std::shared_ptr<const swf::DecodedBitmap> picture)
+{
+    std::vector<int> depths;
+    for (const auto& [depth, child] : m_children)
+        depths.push_back(depth);
+    for (int depth : depths)
+        remove(depth);
+    m_drawing.reset();
+    m_playing = false;
+    m_picture = std::move(picture);
+    m_context.invalidate();
+}
+
 void MovieClip::remove(int depth)
 {
     auto it = m_children.find(depth);

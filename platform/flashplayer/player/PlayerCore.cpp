@@ -70,6 +70,8 @@ void PlayerCore::unload()
 {
     m_clock.stop();
     m_queue.clear();
+    m_loads.clear();
+    m_loadedBytes.clear();
     m_initDone.clear();
     m_hover.reset();
     m_pressed.reset();
@@ -120,8 +122,11 @@ void PlayerCore::advanceFrame()
 {
     if (!m_root)
         return;
-    const int before = m_root->frame();
     m_interpreter->resetBudget();
+    serveLoads();
+    if (!m_root)
+        return;
+    const int before = m_root->frame();
     m_root->tick(m_loop);
     runQueuedActions();
     afterChange(before);

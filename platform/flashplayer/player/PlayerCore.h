@@ -14,6 +14,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -32,6 +33,7 @@ struct PlayerCallbacks {
     std::function<void(const std::string&, const std::string&)> fsCommand;
     std::function<void(const std::string&, const std::string&)> getURL;
     std::function<void(const std::string&)> trace;
+    FetchHandler fetch;
 };
 
 class PlayerCore final : public ClipContext, public avm1::Host {
@@ -109,6 +111,8 @@ public:
     double timeMs() const override;
     uint32_t random() override;
     std::array<double, 2> stageSizePixels() const override;
+    void loadInto(const std::string& url, const std::string& target, std::shared_ptr<avm1::Object> loader) override;
+    double loadedBytes(const std::string& targetPath) const override;
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
@@ -124,6 +128,16 @@ private:
         uint16_t id = 0;
         bool operator==(const ButtonKey&) const = default;
     };
+
+    struct LoadRequest {
+        std::string url;          // resolved; empty: unload
+        std::string target;       // clip path or "_levelN"
+        std::shared_ptr<avm1::Object> loader;   // MovieClipLoader that hears the events
+    };
+    // Serves the loads asked for before this advance (PlayerLoading.cpp).
+    void serveLoads();
+    bool loadInClip(const LoadRequest& request, const std::vector<uint8_t>& bytes);
+    void loadEvent(const LoadRequest& request, const char* event, std::vector<avm1::Value> extra = {});
 
     void runQueuedActions();
     void afterChange(int previousFrame);
@@ -145,6 +159,8 @@ private:
     FrameClock m_clock;
 
     std::deque<Pending> m_queue;
+    std::deque<LoadRequest> m_loads;
+    std::map<std::string, double> m_loadedBytes;   // by target path
     std::set<uint16_t> m_initDone;
     std::string m_url;
     ReadyState m_readyState = ReadyState::Uninitialized;

@@ -5,6 +5,7 @@
 #include "Value.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -91,6 +92,16 @@ public:
     // Stage.width and Stage.height, pixels.
     virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie
+    // loadMovie, loadMovieNum and MovieClipLoader.loadClip: `url` (empty: unload)
+    // replaces the content of `target` (a clip path or "_levelN") on a later frame;
+    // `loader` hears onLoadStart ... onLoadInit or onLoadError through its
+    // broadcastMessage.
+    virtual void loadInto(const std::string& url, const std::string& target, std::shared_ptr<Object> loader)
+    {
+        (void)url, (void)target, (void)loader;
+    }
+    // Bytes of what was last loaded into the clip at `targetPath`, 0 when nothing.
+    virtual double loadedBytes(const std::string& targetPath) const { (void)targetPath; return 0; }
 };
 
 }  // namespace flash::avm1
