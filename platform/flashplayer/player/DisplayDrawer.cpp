@@ -5,6 +5,7 @@
 #include "MovieClip.h"
 #include "TextFieldClip.h"
 #include "TextLayout.h"
+#include "NetStream.h"
 #include "VideoObject.h"
 
 #include <algorithm>
@@ -124,7 +125,13 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
 
 void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx)
 {
-    const video::VideoImage* picture = object.pictureFor(object.ratio);
+    const video::VideoImage* picture = nullptr;
+    if (object.netStream) {
+        if (object.netStream->frameIndex() != object.clearedFrame)
+            picture = object.netStream->picture();
+    } else {
+        picture = object.pictureFor(object.ratio);
+    }
     if (!picture)
         return;
     const render::ImageView view{reinterpret_cast<const uint8_t*>(picture->pixels.data()), picture->width,

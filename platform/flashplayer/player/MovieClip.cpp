@@ -1,5 +1,8 @@
 #include "MovieClip.h"
 
+#include "VideoClip.h"
+#include "VideoObject.h"
+
 #include "ButtonObject.h"
 #include "TextFieldClip.h"
 
@@ -328,6 +331,9 @@ avm1::Clip* MovieClip::childClip(std::string_view instanceName)
     for (auto& [depth, child] : m_children)
         if (child->kind() == ObjectKind::EditText && sameName(child->name, instanceName, caseSensitive))
             return &scriptOf(*child, caseSensitive);
+    for (auto& [depth, child] : m_children)
+        if (child->kind() == ObjectKind::Video && sameName(child->name, instanceName, caseSensitive))
+            return &scriptOf(static_cast<VideoObject&>(*child), m_context, caseSensitive);
     return nullptr;
 }
 

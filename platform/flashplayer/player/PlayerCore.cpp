@@ -72,6 +72,7 @@ void PlayerCore::unload()
     m_queue.clear();
     m_loads.clear();
     m_loadedBytes.clear();
+    m_netStreams.clear();
     m_initDone.clear();
     m_hover.reset();
     m_pressed.reset();
@@ -123,7 +124,11 @@ void PlayerCore::advanceFrame()
     if (!m_root)
         return;
     m_interpreter->resetBudget();
-    serveLoads();
+    int loadsLeft = std::max(1, m_limits.maxLoadsPerFrame);
+    serveLoads(loadsLeft);
+    if (!m_root)
+        return;
+    serveNetStreams(loadsLeft);
     if (!m_root)
         return;
     const int before = m_root->frame();

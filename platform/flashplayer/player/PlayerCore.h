@@ -24,6 +24,7 @@ class Scheduler;
 namespace flash {
 
 class ButtonObject;
+class NetStreamPlayback;
 
 struct PlayerCallbacks {
     std::function<void()> repaint;
@@ -113,6 +114,10 @@ public:
     std::array<double, 2> stageSizePixels() const override;
     void loadInto(const std::string& url, const std::string& target, std::shared_ptr<avm1::Object> loader) override;
     double loadedBytes(const std::string& targetPath) const override;
+    void netStreamCall(const std::shared_ptr<avm1::Object>& stream, const std::string& call,
+                       const std::vector<avm1::Value>& args) override;
+    void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
+    bool clearVideo(avm1::Clip& video) override;
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
@@ -135,9 +140,18 @@ private:
         std::shared_ptr<avm1::Object> loader;   // MovieClipLoader that hears the events
     };
     // Serves the loads asked for before this advance (PlayerLoading.cpp).
-    void serveLoads();
+    void serveLoads(int& loadsLeft);
     bool loadInClip(const LoadRequest& request, const std::vector<uint8_t>& bytes);
     void loadEvent(const LoadRequest& request, const char* event, std::vector<avm1::Value> extra = {});
+
+    struct NetStreamEntry {
+        std::weak_ptr<avm1::Object> object;
+        std::shared_ptr<NetStreamPlayback> playback;
+    };
+    // Fetches the files streams wait for and moves them on (PlayerNetStreams.cpp).
+    void serveNetStreams(int& loadsLeft);
+    NetStreamEntry* netStreamOf(const avm1::Object* object);
+    void netStatus(const std::shared_ptr<avm1::Object>& stream, const char* code, const char* level);
 
     void runQueuedActions();
     void afterChange(int previousFrame);
@@ -161,6 +175,7 @@ private:
     std::deque<Pending> m_queue;
     std::deque<LoadRequest> m_loads;
     std::map<std::string, double> m_loadedBytes;   // by target path
+    std::vector<NetStreamEntry> m_netStreams;
     std::set<uint16_t> m_initDone;
     std::string m_url;
     ReadyState m_readyState = ReadyState::Uninitialized;

@@ -67,10 +67,11 @@ void PlayerCore::loadEvent(const LoadRequest& request, const char* event, std::v
     m_interpreter->callFunction(broadcast, avm1::Value::fromObject(request.loader), args);
 }
 
-void PlayerCore::serveLoads()
+void PlayerCore::serveLoads(int& loadsLeft)
 {
     // Only what was asked before this advance; loads asked by the events below wait.
-    const size_t count = std::min(m_loads.size(), size_t(std::max(1, m_limits.maxLoadsPerFrame)));
+    const size_t count = std::min(m_loads.size(), size_t(std::max(0, loadsLeft)));
+    loadsLeft -= int(count);
     std::vector<LoadRequest> batch(std::make_move_iterator(m_loads.begin()),
                                    std::make_move_iterator(m_loads.begin() + count));
     m_loads.erase(m_loads.begin(), m_loads.begin() + count);

@@ -3,6 +3,7 @@
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 #include "LoaderClasses.h"
+#include "NetStreamClasses.h"
 
 #include <array>
 #include <cmath>
@@ -221,11 +222,13 @@ void Interpreter::installBuiltins()
     installClipMethods(*m_clipMethods);
     installDrawingMethods(*m_clipMethods);
     installLoaderMethods(*m_clipMethods);
+    installVideoMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
     installColor(*m_globals);
     installDrawingClasses(*this, *m_globals);
     installLoaderClasses(*m_globals);
+    installNetStreamClasses(*m_globals);
 }
 
 }  // namespace flash::avm1

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace flash {
 class Drawing;
@@ -100,6 +101,18 @@ public:
     {
         (void)url, (void)target, (void)loader;
     }
+    // NetStream: `call` is "create", "play", "pause", "seek" or "close" on the script
+    // object `stream`; the player fills in its time, bytesLoaded and bytesTotal and
+    // calls its onStatus and onMetaData.
+    virtual void netStreamCall(const std::shared_ptr<Object>& stream, const std::string& call,
+                               const std::vector<Value>& args)
+    {
+        (void)stream, (void)call, (void)args;
+    }
+    // Video.attachVideo (`stream` null: detach) and Video.clear.
+    virtual void attachVideo(Clip& video, const std::shared_ptr<Object>& stream) { (void)video, (void)stream; }
+    // False when `video` is no Video object.
+    virtual bool clearVideo(Clip& video) { (void)video; return false; }
     // Bytes of what was last loaded into the clip at `targetPath`, 0 when nothing.
     virtual double loadedBytes(const std::string& targetPath) const { (void)targetPath; return 0; }
 };
