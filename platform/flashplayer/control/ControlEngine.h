@@ -29,6 +29,8 @@ struct EngineCallbacks {
     std::function<void()> repaint;  // the picture changed
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
     std::function<void(const std::string& url, const std::string& target)> getUrl;
+    // The bytes behind a URL the movie loads (resolved already); nothing on failure.
+    std::function<std::optional<std::vector<uint8_t>>(const std::string& url, size_t maxBytes)> fetch;
 };
 
 class ControlEngine {

@@ -29,6 +29,7 @@ FlashControl::FlashControl(std::unique_ptr<ControlEngine> engine)
         fireEvent(flashdispid::FSCommand, {VariantFromString(BSTR::FromUtf8(command)), VariantFromString(BSTR::FromUtf8(args))});
     };
     callbacks.getUrl = [this](const std::string& url, const std::string& target) { openUrl(url, target); };
+    callbacks.fetch = [this](const std::string& url, size_t maxBytes) { return fetchMedia(url, maxBytes); };
     m_engine->setCallbacks(std::move(callbacks));
     applyStateToEngine();
 }

@@ -211,6 +211,7 @@ private:
 
     HRESULT startLoad(int layer, const std::u16string& url);
     bool bindThroughHost(const ComPtr<MovieDownload>& download, const std::u16string& url);
+    std::optional<std::vector<uint8_t>> fetchMedia(const std::string& url, size_t maxBytes);
     void setReadyState(EngineReadyState state);
     void applyFlashVars();
     void openUrl(const std::string& url, const std::string& target);

@@ -114,6 +114,22 @@ bool FlashControl::bindThroughHost(const ComPtr<MovieDownload>& download, const 
     return true;
 }
 
+std::optional<std::vector<uint8_t>> FlashControl::fetchMedia(const std::string& url, size_t maxBytes)
+{
+    // The movie's own loads go the way the movie came: the host's bind service, else
+    // local files. Binds that would deliver later are not waited for.
+    const std::u16string wide = Utf8ToWide(url);
+    auto download = MovieDownload::collector(wide);
+    if (!bindThroughHost(download, wide))
+        URLOpenPullStreamA(nullptr, url.c_str(), 0, download.get());
+    if (!download->succeeded())
+        return std::nullopt;
+    std::vector<uint8_t> bytes = download->takeBytes();
+    if (bytes.size() > maxBytes)
+        return std::nullopt;
+    return bytes;
+}
+
 void FlashControl::downloadProgress(MovieDownload* download, uint64_t received, uint64_t total)
 {
     if (download != m_rootDownload || total == 0)

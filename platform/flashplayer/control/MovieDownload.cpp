@@ -21,7 +21,13 @@ void MovieDownload::finish(bool ok)
     if (m_finished)
         return;
     m_finished = true;
+    m_succeeded = ok;
     ComPtr<IBindStatusCallback> keepAlive(this);
+    if (m_collecting) {
+        if (!ok)
+            m_bytes.clear();
+        return;   // the caller takes the bytes
+    }
     if (m_owner)
         m_owner->downloadFinished(this, ok, m_bytes);
     m_bytes.clear();

@@ -19,6 +19,15 @@ public:
     static constexpr uint64_t kMaxMovieBytes = 256u << 20;
 
     MovieDownload(FlashControl* owner, int layer, std::u16string url);
+    // A fetch for the movie's own loads: no owner is told, the bytes stay here.
+    static ComPtr<MovieDownload> collector(std::u16string url)
+    {
+        auto d = MakeCom<MovieDownload>(nullptr, -1, std::move(url));
+        d->m_collecting = true;
+        return d;
+    }
+    bool succeeded() const { return m_finished && m_succeeded; }
+    std::vector<uint8_t> takeBytes() { return std::move(m_bytes); }
 
     int layer() const { return m_layer; }
     const std::u16string& url() const { return m_url; }
@@ -45,6 +54,8 @@ private:
     std::vector<uint8_t> m_bytes;
     uint64_t m_expected = 0;
     bool m_finished = false;
+    bool m_succeeded = false;
+    bool m_collecting = false;
 };
 
 }  // namespace flashcontrol

@@ -19,6 +19,11 @@ PlayerEngine::PlayerEngine() : m_player(std::make_unique<flash::Player>())
         if (m_callbacks.getUrl)
             m_callbacks.getUrl(url, target);
     });
+    m_player->setFetchHandler([this](const std::string& url, size_t maxBytes) -> std::optional<std::vector<uint8_t>> {
+        if (!m_callbacks.fetch)
+            return std::nullopt;
+        return m_callbacks.fetch(url, maxBytes);
+    });
 }
 
 PlayerEngine::~PlayerEngine() = default;

@@ -5,6 +5,7 @@
 #include "MovieClip.h"
 #include "TextFieldClip.h"
 #include "TextLayout.h"
+#include "NetStream.h"
 #include "VideoObject.h"
 
 #include <algorithm>
@@ -72,6 +73,11 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
 void DisplayDrawer::drawClipContent(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx,
                                     int nesting)
 {
+    if (const swf::DecodedBitmap* picture = clip.loadedPicture()) {
+        const render::ImageView view{reinterpret_cast<const uint8_t*>(picture->pixels.data()), picture->width,
+                                     picture->height, picture->width * 4};
+        m_renderer.drawVideoFrame(view, picture->width * 20.0, picture->height * 20.0, m, cx, m_smooth);
+    }
     if (Drawing* drawing = clip.drawingIfAny())
         if (const render::ShapeId id = drawing->registered(m_renderer); id != render::kNoId)
             m_renderer.drawShape(id, m, cx);
@@ -119,7 +125,13 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
 
 void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx)
 {
-    const video::VideoImage* picture = object.pictureFor(object.ratio);
+    const video::VideoImage* picture = nullptr;
+    if (object.netStream) {
+        if (object.netStream->frameIndex() != object.clearedFrame)
+            picture = object.netStream->picture();
+    } else {
+        picture = object.pictureFor(object.ratio);
+    }
     if (!picture)
         return;
     const render::ImageView view{reinterpret_cast<const uint8_t*>(picture->pixels.data()), picture->width,

@@ -1,5 +1,8 @@
 #include "MovieClip.h"
 
+#include "VideoClip.h"
+#include "VideoObject.h"
+
 #include "ButtonObject.h"
 #include "TextFieldClip.h"
 
@@ -186,6 +189,19 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
     }
 }
 
+void MovieClip::replaceContent(std::shared_ptr<const swf::DecodedBitmap> picture)
+{
+    std::vector<int> depths;
+    for (const auto& [depth, child] : m_children)
+        depths.push_back(depth);
+    for (int depth : depths)
+        remove(depth);
+    m_drawing.reset();
+    m_playing = false;
+    m_picture = std::move(picture);
+    m_context.invalidate();
+}
+
 void MovieClip::remove(int depth)
 {
     auto it = m_children.find(depth);
@@ -317,6 +333,9 @@ avm1::Clip* MovieClip::childClip(std::string_view instanceName)
     for (auto it = m_children.rbegin(); it != m_children.rend(); ++it)
         if (it->second->kind() == ObjectKind::EditText && sameName(it->second->name, instanceName, caseSensitive))
             return &scriptOf(*it->second, caseSensitive, &m_context);
+    for (auto& [depth, child] : m_children)
+        if (child->kind() == ObjectKind::Video && sameName(child->name, instanceName, caseSensitive))
+            return &scriptOf(static_cast<VideoObject&>(*child), m_context, caseSensitive);
     return nullptr;
 }
 

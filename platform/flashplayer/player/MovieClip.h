@@ -8,6 +8,7 @@
 #include "Drawing.h"
 #include "avm1/Host.h"
 
+#include "swf/Bitmap.h"
 #include "swf/Tags.h"
 
 #include <functional>
@@ -110,6 +111,11 @@ public:
     MovieClip* dynamicMask() const { return m_mask; }
     MovieClip* maskedClip() const { return m_maskedClip; }
 
+    // A loaded picture replaces what the clip showed: its children and drawing go,
+    // its timeline stops, and `picture` (null: nothing) is drawn at its origin.
+    void replaceContent(std::shared_ptr<const swf::DecodedBitmap> picture);
+    const swf::DecodedBitmap* loadedPicture() const { return m_picture.get(); }
+
     MovieClip* findChildClip(std::string_view instanceName);
     // onClipEvent handlers from the PlaceObject that made this clip.
     std::vector<swf::ClipAction> clipEvents;
@@ -135,6 +141,7 @@ private:
     // setMask links, cleared from both sides when either clip goes away.
     MovieClip* m_mask = nullptr;
     MovieClip* m_maskedClip = nullptr;
+    std::shared_ptr<const swf::DecodedBitmap> m_picture;
 };
 
 }  // namespace flash

@@ -101,5 +101,6 @@ void Player::setOnGetURL(std::function<void(const std::string&, const std::strin
     m_core->callbacks().getURL = std::move(handler);
 }
 void Player::setOnTrace(std::function<void(const std::string&)> handler) { m_core->callbacks().trace = std::move(handler); }
+void Player::setFetchHandler(FetchHandler handler) { m_core->callbacks().fetch = std::move(handler); }
 
 }  // namespace flash

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,14 @@ struct PlayerLimits {
     size_t maxActionsPerFrame = 200000;  // script instructions run per frame advance
     int maxNestingDepth = 64;            // sprites inside sprites, as drawn and as run
     int maxFramesPerTick = 8;            // frames caught up after a late timer tick
+    size_t maxFetchBytes = size_t(256) << 20;   // one loaded picture, movie or video
+    int maxLoadsPerFrame = 4;            // loads served per frame advance; the rest wait
 };
+
+// Gives the bytes behind a URL the movie asks for (loadMovie, MovieClipLoader,
+// NetStream), already resolved against the movie's URL; nothing when it cannot be read
+// or holds more than `maxBytes`.
+using FetchHandler = std::function<std::optional<std::vector<uint8_t>>(const std::string& url, size_t maxBytes)>;
 
 class Movie;
 class PlayerCore;
@@ -151,6 +159,9 @@ public:
     void setOnGetURL(std::function<void(const std::string& url, const std::string& target)> handler);
     // trace() output of the movie's scripts.
     void setOnTrace(std::function<void(const std::string& message)> handler);
+    // Where loads get their bytes. Asked at the start of a frame advance after the
+    // request, never inside an action. Without one every load fails.
+    void setFetchHandler(FetchHandler handler);
 
     // The engine itself, for tests and tools that need more than this interface.
     PlayerCore& core() { return *m_core; }

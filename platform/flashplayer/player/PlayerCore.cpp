@@ -72,6 +72,9 @@ void PlayerCore::unload()
 {
     m_clock.stop();
     m_queue.clear();
+    m_loads.clear();
+    m_loadedBytes.clear();
+    m_netStreams.clear();
     m_initDone.clear();
     m_hover.reset();
     m_pressed.reset();
@@ -122,8 +125,15 @@ void PlayerCore::advanceFrame()
 {
     if (!m_root)
         return;
-    const int before = m_root->frame();
     m_interpreter->resetBudget();
+    int loadsLeft = std::max(1, m_limits.maxLoadsPerFrame);
+    serveLoads(loadsLeft);
+    if (!m_root)
+        return;
+    serveNetStreams(loadsLeft);
+    if (!m_root)
+        return;
+    const int before = m_root->frame();
     m_root->tick(m_loop);
     runQueuedActions();
     afterChange(before);

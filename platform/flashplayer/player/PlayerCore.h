@@ -14,6 +14,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -23,6 +24,7 @@ class Scheduler;
 namespace flash {
 
 class ButtonObject;
+class NetStreamPlayback;
 
 struct PlayerCallbacks {
     std::function<void()> repaint;
@@ -32,6 +34,7 @@ struct PlayerCallbacks {
     std::function<void(const std::string&, const std::string&)> fsCommand;
     std::function<void(const std::string&, const std::string&)> getURL;
     std::function<void(const std::string&)> trace;
+    FetchHandler fetch;
 };
 
 class PlayerCore final : public ClipContext, public avm1::Host {
@@ -110,6 +113,12 @@ public:
     double timeMs() const override;
     uint32_t random() override;
     std::array<double, 2> stageSizePixels() const override;
+    void loadInto(const std::string& url, const std::string& target, std::shared_ptr<avm1::Object> loader) override;
+    double loadedBytes(const std::string& targetPath) const override;
+    void netStreamCall(const std::shared_ptr<avm1::Object>& stream, const std::string& call,
+                       const std::vector<avm1::Value>& args) override;
+    void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
+    bool clearVideo(avm1::Clip& video) override;
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
@@ -125,6 +134,25 @@ private:
         uint16_t id = 0;
         bool operator==(const ButtonKey&) const = default;
     };
+
+    struct LoadRequest {
+        std::string url;          // resolved; empty: unload
+        std::string target;       // clip path or "_levelN"
+        std::shared_ptr<avm1::Object> loader;   // MovieClipLoader that hears the events
+    };
+    // Serves the loads asked for before this advance (PlayerLoading.cpp).
+    void serveLoads(int& loadsLeft);
+    bool loadInClip(const LoadRequest& request, const std::vector<uint8_t>& bytes);
+    void loadEvent(const LoadRequest& request, const char* event, std::vector<avm1::Value> extra = {});
+
+    struct NetStreamEntry {
+        std::weak_ptr<avm1::Object> object;
+        std::shared_ptr<NetStreamPlayback> playback;
+    };
+    // Fetches the files streams wait for and moves them on (PlayerNetStreams.cpp).
+    void serveNetStreams(int& loadsLeft);
+    NetStreamEntry* netStreamOf(const avm1::Object* object);
+    void netStatus(const std::shared_ptr<avm1::Object>& stream, const char* code, const char* level);
 
     void runQueuedActions();
     void afterChange(int previousFrame);
@@ -146,6 +174,9 @@ private:
     FrameClock m_clock;
 
     std::deque<Pending> m_queue;
+    std::deque<LoadRequest> m_loads;
+    std::map<std::string, double> m_loadedBytes;   // by target path
+    std::vector<NetStreamEntry> m_netStreams;
     std::set<uint16_t> m_initDone;
     std::string m_url;
     ReadyState m_readyState = ReadyState::Uninitialized;

@@ -50,6 +50,9 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
             : const_cast<DisplayObject&>(object).asButton()->children();
         std::optional<swf::Rect> all;
         if (object.kind() == ObjectKind::Sprite)
+            if (const swf::DecodedBitmap* picture = static_cast<const MovieClip&>(object).loadedPicture())
+                unite(all, swf::Rect{0, picture->width * 20, 0, picture->height * 20});
+        if (object.kind() == ObjectKind::Sprite)
             if (const Drawing* drawing = static_cast<const MovieClip&>(object).drawingIfAny())
                 if (const auto r = drawing->bounds())
                     unite(all, *r);

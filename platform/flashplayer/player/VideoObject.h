@@ -12,6 +12,8 @@
 
 namespace flash {
 
+class NetStreamPlayback;
+
 class VideoObject : public DisplayObject {
 public:
     explicit VideoObject(const swf::VideoStream& stream);
@@ -21,6 +23,11 @@ public:
     // The picture for frame number `ratio`, or null when there is none (no such
     // frame yet, an unsupported codec, damaged data).
     const video::VideoImage* pictureFor(uint16_t ratio);
+
+    // attachVideo: the stream shown instead of the placed frames (null: none).
+    std::shared_ptr<NetStreamPlayback> netStream;
+    // clear(): the stream picture stays hidden until the stream shows another frame.
+    int clearedFrame = -2;
 
 private:
     int indexFor(uint16_t ratio) const;

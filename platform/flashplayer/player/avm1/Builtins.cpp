@@ -2,6 +2,8 @@
 // and a few global functions.
 #include "DrawingMethods.h"
 #include "Interpreter.h"
+#include "LoaderClasses.h"
+#include "NetStreamClasses.h"
 
 #include <array>
 #include <cmath>
@@ -219,10 +221,14 @@ void Interpreter::installBuiltins()
     m_clipMethods = std::make_shared<Object>(m_version >= 7);
     installClipMethods(*m_clipMethods);
     installDrawingMethods(*m_clipMethods);
+    installLoaderMethods(*m_clipMethods);
+    installVideoMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
     installColor(*m_globals);
     installDrawingClasses(*this, *m_globals);
+    installLoaderClasses(*m_globals);
+    installNetStreamClasses(*m_globals);
 }
 
 }  // namespace flash::avm1

@@ -5,8 +5,10 @@
 #include "Value.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace flash {
 class Drawing;
@@ -95,6 +97,28 @@ public:
     // Stage.width and Stage.height, pixels.
     virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie
+    // loadMovie, loadMovieNum and MovieClipLoader.loadClip: `url` (empty: unload)
+    // replaces the content of `target` (a clip path or "_levelN") on a later frame;
+    // `loader` hears onLoadStart ... onLoadInit or onLoadError through its
+    // broadcastMessage.
+    virtual void loadInto(const std::string& url, const std::string& target, std::shared_ptr<Object> loader)
+    {
+        (void)url, (void)target, (void)loader;
+    }
+    // NetStream: `call` is "create", "play", "pause", "seek" or "close" on the script
+    // object `stream`; the player fills in its time, bytesLoaded and bytesTotal and
+    // calls its onStatus and onMetaData.
+    virtual void netStreamCall(const std::shared_ptr<Object>& stream, const std::string& call,
+                               const std::vector<Value>& args)
+    {
+        (void)stream, (void)call, (void)args;
+    }
+    // Video.attachVideo (`stream` null: detach) and Video.clear.
+    virtual void attachVideo(Clip& video, const std::shared_ptr<Object>& stream) { (void)video, (void)stream; }
+    // False when `video` is no Video object.
+    virtual bool clearVideo(Clip& video) { (void)video; return false; }
+    // Bytes of what was last loaded into the clip at `targetPath`, 0 when nothing.
+    virtual double loadedBytes(const std::string& targetPath) const { (void)targetPath; return 0; }
 };
 
 }  // namespace flash::avm1

@@ -109,7 +109,11 @@ bool Ops::timeline(uint8_t op)
     case GetURL: {
         const std::string url = p.str();
         const std::string target = p.str();
-        if (p.ok())
+        if (!p.ok())
+            return true;
+        if (target.rfind("_level", 0) == 0)
+            in.m_host.loadInto(url, target, nullptr);   // loadMovieNum / unloadMovieNum
+        else
             in.m_host.getURL(url, target);
         return true;
     }
@@ -125,7 +129,19 @@ void Ops::doGetURL2()
     const uint8_t flags = p.u8();
     const std::string target = str(pop());
     const std::string url = str(pop());
-    (void)flags;
+    constexpr uint8_t kLoadTarget = 0x40, kLoadVariables = 0x80;
+    if ((flags & kLoadVariables) != 0)
+        return;   // loadVariables is not supported
+    if ((flags & kLoadTarget) != 0 || target.rfind("_level", 0) == 0) {
+        // loadMovie / unloadMovie: the target is a clip path, seen from this block.
+        Clip* clip = target.rfind("_level", 0) == 0 ? nullptr
+                                                     : in.resolvePath(target, in.m_host.clipByPath(act.originPath), &act);
+        if (clip)
+            in.m_host.loadInto(url, clip->targetPath(), nullptr);
+        else if (target.rfind("_level", 0) == 0)
+            in.m_host.loadInto(url, target, nullptr);
+        return;
+    }
     in.m_host.getURL(url, target);
 }
 

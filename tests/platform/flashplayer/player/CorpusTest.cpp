@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 67;
+constexpr int kRatchet = 69;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_fillrect",
     "avm1__color",
@@ -43,6 +43,8 @@ const std::set<std::string> kKnownMatching = {
     "avm1__focusrect_focuslost",
     "avm1__frame_size_translated_positive",
     "avm1__mask_with_drawing",
+    "avm1__mcl_target_gif89a",
+    "avm1__mcl_target_png",
     "avm1__movieclip_line_gradient_style",
     "avm1__movieclip_setmask",
     "from_shumway__acid__acid-bitmap-fill",
@@ -217,6 +219,20 @@ double playCase(const Case& c, std::string& why)
     VirtualClock clock;
     Player player(&clock);
     player.setQuality(c.quality);
+    // The media a case loads lie beside its movie; nothing outside its folder is read.
+    player.setFetchHandler([folder = kCorpus / c.name](const std::string& url, size_t maxBytes)
+                               -> std::optional<std::vector<uint8_t>> {
+        const std::filesystem::path name(url);
+        if (name.empty() || name.is_absolute() || name.string().find("..") != std::string::npos)
+            return std::nullopt;
+        std::ifstream in(folder / name, std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (bytes.size() > maxBytes)
+            return std::nullopt;
+        return bytes;
+    });
     if (!player.load(std::make_shared<const swf::Movie>(std::move(movie).value()))) {
         why = "not playable";
         return -1;
