@@ -7,7 +7,7 @@ namespace flash {
 
 namespace {
 
-constexpr size_t kMaxSpans = 256;
+constexpr size_t kMaxSpans = 64;   // each span costs a pass over its range per layout
 
 template <typename T>
 void mergeOne(std::optional<T>& into, const std::optional<T>& over)
@@ -121,6 +121,10 @@ void addFormatSpan(std::vector<FormatSpan>& spans, size_t textLength, double beg
     if (!(b < e))
         return;
     const auto from = size_t(b), to = size_t(e);
+    if (!spans.empty() && spans.back().begin == from && spans.back().end == to) {
+        spans.back().format.merge(format);
+        return;
+    }
     // Past the bound the oldest spans go: a script calling it without end keeps the
     // list small.
     if (spans.size() >= kMaxSpans)
