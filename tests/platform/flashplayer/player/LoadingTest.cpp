@@ -127,6 +127,24 @@ TEST(Loading, MovieClipLoaderPutsAPictureInItsClipOnALaterFrame)
     EXPECT_EQ(l.player.getVariable("pic._height"), "20");
 }
 
+TEST(Loading, OneAdvanceServesOnlyAHandfulOfLoads)
+{
+    Code c;
+    c.str("l").num(0).str("MovieClipLoader").op(kNewObject).op(kSetVariable);
+    for (int i = 0; i < 10; ++i)
+        c.str("pic").str("p" + std::to_string(i) + ".png").num(2).str("l").op(kGetVariable).str("loadClip")
+            .op(kCallMethod).op(kPop);
+    Loading l;
+    ASSERT_TRUE(l.player.load(stageWithClip(c.done())));
+    l.player.advanceFrame();
+    EXPECT_EQ(l.asked.size(), 4u);
+    l.player.advanceFrame();   // the rest wait their turn, in the order asked
+    std::vector<std::string> expected;
+    for (int i = 0; i < 8; ++i)
+        expected.push_back("p" + std::to_string(i) + ".png");
+    EXPECT_EQ(l.asked, expected);
+}
+
 TEST(Loading, FailedLoadsTellTheListenerAndShowNothing)
 {
     struct Case {
