@@ -2,6 +2,7 @@
 // by script, dynamic masks, bounds and hit tests.
 #include "MovieClip.h"
 
+#include "AttachedBitmap.h"
 #include "Geometry.h"
 
 #include <algorithm>
@@ -45,6 +46,21 @@ avm1::Clip* MovieClip::createEmptyClip(const std::string& instanceName, int scri
     m_children[d] = std::move(clip);
     m_context.invalidate();
     return made;
+}
+
+bool MovieClip::attachBitmap(std::shared_ptr<BitmapSurface> bitmap, int scriptDepth, bool smoothing)
+{
+    if (!bitmap)
+        return false;
+    const int d = std::clamp(scriptDepth, -kScriptDepthBase, kMaxScriptDepth) + kScriptDepthBase;
+    remove(d);
+    auto object = std::make_unique<AttachedBitmap>(std::move(bitmap), smoothing);
+    object->depth = d;
+    object->placeFrame = -1;
+    object->parent = this;
+    m_children[d] = std::move(object);
+    m_context.invalidate();
+    return true;
 }
 
 int MovieClip::nextHighestDepth() const

@@ -1,5 +1,6 @@
 #include "DisplayDrawer.h"
 
+#include "AttachedBitmap.h"
 #include "ButtonObject.h"
 #include "Geometry.h"
 #include "MovieClip.h"
@@ -104,7 +105,12 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
     switch (object.kind()) {
     case ObjectKind::Shape: m_renderer.drawShape(m_library.shape(id), m, cx); break;
     case ObjectKind::Morph: m_renderer.drawMorph(m_library.morph(id), object.ratio, m, cx); break;
-    case ObjectKind::Bitmap: m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth); break;
+    case ObjectKind::Bitmap:
+        if (const auto* attached = dynamic_cast<const AttachedBitmap*>(&object))
+            drawAttachedBitmap(*attached, m, cx);
+        else
+            m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth);
+        break;
     case ObjectKind::Text: drawText(object, m, cx); break;
     case ObjectKind::EditText: drawEditText(object, m, cx); break;
     case ObjectKind::Video: drawVideo(const_cast<VideoObject&>(static_cast<const VideoObject&>(object)), m, cx); break;
@@ -128,6 +134,17 @@ void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, cons
     const double w = (s.width ? s.width : picture->width) * 20.0;
     const double h = (s.height ? s.height : picture->height) * 20.0;
     m_renderer.drawVideoFrame(view, w, h, m, cx, s.smoothing);
+}
+
+void DisplayDrawer::drawAttachedBitmap(const AttachedBitmap& object, const render::Matrix& m,
+                                       const render::ColorTransform& cx)
+{
+    const BitmapSurface& b = object.pixels();
+    if (b.disposed() || b.width() <= 0)
+        return;
+    const render::ImageView view{reinterpret_cast<const uint8_t*>(b.premultiplied().data()), b.width(), b.height(),
+                                 b.width() * 4};
+    m_renderer.drawVideoFrame(view, b.width() * 20.0, b.height() * 20.0, m, cx, object.smoothing() && m_smooth);
 }
 
 void DisplayDrawer::drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx)

@@ -108,6 +108,7 @@ public:
     void trace(const std::string& message) override;
     double timeMs() const override;
     uint32_t random() override;
+    std::shared_ptr<BitmapSurface> exportedBitmap(const std::string& name) override;
     std::array<double, 2> stageSizePixels() const override;
 
     // The stage-to-view matrix for the current view size and scale mode.

@@ -1,6 +1,7 @@
 // Drawing a frame, and the geometry scripts ask for (bounds, mouse position).
 #include "PlayerCore.h"
 
+#include "AttachedBitmap.h"
 #include "ButtonObject.h"
 #include "DisplayDrawer.h"
 #include "Geometry.h"
@@ -57,6 +58,8 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
                 unite(all, transformRect(*r, toRender(child->matrix)));
         return all;
     }
+    if (const auto* attached = dynamic_cast<const AttachedBitmap*>(&object))
+        return swf::Rect{0, attached->pixels().width() * 20, 0, attached->pixels().height() * 20};
     if (!c)
         return std::nullopt;
     if (const auto* s = std::get_if<swf::Shape>(c))
@@ -193,6 +196,28 @@ swf::Point PlayerCore::mouseIn(const MovieClip& clip) const
         return {};
     return {swf::Twips(std::clamp(inverse.mapX(m_mouse.x, m_mouse.y), -1e9, 1e9)),
             swf::Twips(std::clamp(inverse.mapY(m_mouse.x, m_mouse.y), -1e9, 1e9))};
+}
+
+}  // namespace flash
+
+namespace flash {
+
+std::shared_ptr<BitmapSurface> PlayerCore::exportedBitmap(const std::string& name)
+{
+    if (!m_movie)
+        return nullptr;
+    for (const swf::ExportedAsset& asset : m_movie->exports) {
+        if (asset.name != name || !m_movie->find<swf::Bitmap>(asset.id))
+            continue;
+        swf::Result<swf::DecodedBitmap> decoded = m_movie->decodeBitmap(asset.id);
+        if (!decoded.ok())
+            return nullptr;
+        swf::DecodedBitmap& d = decoded.value();
+        const swf::BitmapKind kind = m_movie->find<swf::Bitmap>(asset.id)->kind;
+        const bool alpha = kind == swf::BitmapKind::Lossless2 || kind == swf::BitmapKind::Jpeg3 || kind == swf::BitmapKind::Jpeg4;
+        return BitmapSurface::fromPremultiplied(d.width, d.height, std::move(d.pixels), alpha);
+    }
+    return nullptr;
 }
 
 }  // namespace flash

@@ -1,5 +1,6 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
+#include "BitmapDataClass.h"
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 
@@ -223,6 +224,8 @@ void Interpreter::installBuiltins()
     installGlobals(*m_globals, m_objectPrototype);
     installColor(*m_globals);
     installDrawingClasses(*this, *m_globals);
+    installBitmapClasses(*this, *m_globals);
+    installBitmapMethods(*m_clipMethods);
 }
 
 }  // namespace flash::avm1

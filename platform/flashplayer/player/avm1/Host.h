@@ -10,6 +10,7 @@
 
 namespace flash {
 class Drawing;
+class BitmapSurface;
 }
 
 namespace flash::avm1 {
@@ -75,6 +76,12 @@ public:
     // Does the stage point (pixels) lie on the clip's content (shapeFlag) or in its
     // bounds?
     virtual bool hitTestPoint(double stageX, double stageY, bool shape) = 0;
+    // attachBitmap: shows the pixels at a script depth (they are read at each render).
+    virtual bool attachBitmap(std::shared_ptr<flash::BitmapSurface> bitmap, int depth, bool smoothing)
+    {
+        (void)bitmap, (void)depth, (void)smoothing;
+        return false;
+    }
 };
 
 class Host {
@@ -91,6 +98,12 @@ public:
     // Stage.width and Stage.height, pixels.
     virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie
+    // BitmapData.loadBitmap: the pixels of the bitmap exported under `name`, or null.
+    virtual std::shared_ptr<flash::BitmapSurface> exportedBitmap(const std::string& name)
+    {
+        (void)name;
+        return nullptr;
+    }
 };
 
 }  // namespace flash::avm1
