@@ -3,6 +3,7 @@
 #include "AttachedBitmap.h"
 #include "ButtonObject.h"
 #include "Geometry.h"
+#include "ScrollRect.h"
 #include "MovieClip.h"
 #include "TextFieldClip.h"
 #include "TextLayout.h"
@@ -79,6 +80,30 @@ void DisplayDrawer::drawClipContent(const MovieClip& clip, const render::Matrix&
     drawList(clip.children(), m, cx, nesting);
 }
 
+// A clip with a scroll rectangle shows that part of its content at its origin.
+void DisplayDrawer::drawSprite(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx,
+                               int nesting)
+{
+    const std::optional<swf::Rect> scroll = scrollRectOf(clip);
+    if (!scroll) {
+        drawClipContent(clip, m, cx, nesting);
+        return;
+    }
+    const render::Matrix scrolled = m * render::Matrix::translate(-double(scroll->xMin), -double(scroll->yMin));
+    if (m_insideMask > 0) {   // a mask's shape takes no mask of its own
+        drawClipContent(clip, scrolled, cx, nesting);
+        return;
+    }
+    const swf::Rgba white{255, 255, 255, 255};
+    const render::ShapeId unit = m_library.box(swf::Rect{0, 20, 0, 20}, white, std::nullopt);
+    m_renderer.beginMask();
+    m_renderer.drawShape(unit, m * render::Matrix::scale(scroll->width() / 20.0, scroll->height() / 20.0),
+                         render::ColorTransform{});
+    m_renderer.endMask();
+    drawClipContent(clip, scrolled, cx, nesting);
+    m_renderer.popMask();
+}
+
 // Opens the mask a script set on `masked`. The mask clip may sit anywhere in the
 // tree: its place relative to the masked clip's parent comes from both world matrices.
 void DisplayDrawer::drawDynamicMask(const MovieClip& masked, const render::Matrix& parentMatrix, int nesting)
@@ -115,7 +140,7 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
     case ObjectKind::EditText: drawEditText(object, m, cx); break;
     case ObjectKind::Video: drawVideo(const_cast<VideoObject&>(static_cast<const VideoObject&>(object)), m, cx); break;
     case ObjectKind::Sprite:
-        drawClipContent(static_cast<const MovieClip&>(object), m, cx, nesting + 1);
+        drawSprite(static_cast<const MovieClip&>(object), m, cx, nesting + 1);
         break;
     case ObjectKind::Button:
         drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);

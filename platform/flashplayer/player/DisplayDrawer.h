@@ -33,6 +33,7 @@ private:
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting,
                     bool colored = true);
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
+    void drawSprite(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
     void drawAttachedBitmap(const AttachedBitmap& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawEditText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);

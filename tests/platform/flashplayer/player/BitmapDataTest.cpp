@@ -1,5 +1,5 @@
 // Script bitmaps (flash.display.BitmapData, MovieClip.attachBitmap) and clip scroll
-// rectangles: movies written with the SWF writer whose frame script builds bitmaps,
+// rectangles (MovieClip.scrollRect): movies written with the SWF writer whose frame script builds bitmaps,
 // played and painted with the QPainter backend at low quality (exact pixels).
 #include "PlayerCore.h"
 
@@ -312,6 +312,46 @@ TEST(BitmapData, PixelDissolveReplacesTheCountAskedForDeterministically)
     std::string unused;
     const std::vector<bool> all = whites(9, 1e9, unused);
     EXPECT_EQ(std::count(all.begin(), all.end(), true), 100);
+}
+
+// A clip drawing a red square from (0, 0) to (40, 40) with a blue one from (10, 10) to
+// (20, 20); its scroll rectangle shows (10, 10)-(30, 30) at its origin (50, 50).
+TEST(ScrollRect, ClipsAndScrollsTheClipsContent)
+{
+    struct Row {
+        std::vector<Code::Arg> rect;   // x, y, width, height; empty: none set
+        int x, y;
+        QRgb colour;
+    };
+    const QRgb red = 0xFF0000u, blue = 0x0000FFu, white = 0xFFFFFFu;
+    const Row rows[] = {
+        {{}, 50, 50, red},                            // no rectangle: the content as drawn
+        {{}, 89, 89, red},
+        {{10.0, 10.0, 20.0, 20.0}, 50, 50, blue},     // content (10, 10) moves to the origin
+        {{10.0, 10.0, 20.0, 20.0}, 59, 59, blue},
+        {{10.0, 10.0, 20.0, 20.0}, 60, 60, red},
+        {{10.0, 10.0, 20.0, 20.0}, 69, 69, red},
+        {{10.0, 10.0, 20.0, 20.0}, 70, 70, white},    // outside the rectangle
+        {{10.0, 10.0, 20.0, 20.0}, 49, 55, white},
+        {{0.0, 0.0, -5.0, 10.0}, 89, 89, red},        // an empty rectangle is ignored
+        {{kNaN, 0.0, 10.0, 10.0}, 89, 89, red},
+    };
+    for (const Row& r : rows) {
+        Code c;
+        c.call("_root", "createEmptyMovieClip", {std::string("m"), 1.0}, "m");
+        c.make("red", "flash.display", "BitmapData", {40.0, 40.0, std::string(""), double(int32_t(0xFFFF0000u))});
+        c.make("square", "flash.geom", "Rectangle", {10.0, 10.0, 10.0, 10.0});
+        c.call("red", "fillRect", {V{"square"}, double(int32_t(0xFF0000FFu))});
+        c.call("m", "attachBitmap", {V{"red"}, 1.0});
+        c.set("m", "_x", 50.0);
+        c.set("m", "_y", 50.0);
+        if (!r.rect.empty()) {
+            c.make("scroll", "flash.geom", "Rectangle", r.rect);
+            c.set("m", "scrollRect", V{"scroll"});
+        }
+        Played p(c);
+        EXPECT_EQ(p.at(r.x, r.y), r.colour) << r.x << "," << r.y << " rect " << r.rect.size();
+    }
 }
 
 }  // namespace
