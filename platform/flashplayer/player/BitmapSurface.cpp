@@ -37,6 +37,17 @@ void BitmapSurface::dispose()
     ++m_version;
 }
 
+void BitmapSurface::replacePixels(std::vector<uint32_t> pixels)
+{
+    if (pixels.size() != m_pixels.size())
+        return;
+    if (!m_transparent)
+        for (uint32_t& p : pixels)
+            p = stored(unpremultiply(p));
+    m_pixels = std::move(pixels);
+    ++m_version;
+}
+
 // Premultiplied channels round to nearest; reading back divides and rounds, so a
 // partly transparent colour may come back a few levels off, as scripts expect.
 uint32_t BitmapSurface::premultiply(uint32_t argb)

@@ -36,6 +36,8 @@ public:
     // Grows with every change, for whoever caches the pixels.
     uint64_t version() const { return m_version; }
     const std::vector<uint32_t>& premultiplied() const { return m_pixels; }
+    // Replaces the pixels with ones drawn elsewhere (same size, premultiplied).
+    void replacePixels(std::vector<uint32_t> pixels);
 
     uint32_t getPixel32(int x, int y) const;   // straight ARGB, 0 outside
     void setPixel32(int x, int y, uint32_t argb);

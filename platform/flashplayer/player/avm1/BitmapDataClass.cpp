@@ -162,15 +162,35 @@ void installBitmapData(Interpreter& in, Object& display)
         return Value{};
     });
     method("clone", [](Interpreter& in, BitmapSurface& s, std::vector<Value>&) { return wrap(in, s.clone()); });
-    // draw: another bitmap, placed by the matrix's translation.
+    // draw(source, matrix, colorTransform, blendMode, clipRect, smoothing): a clip is
+    // drawn by the renderer; another bitmap is laid over by the matrix's translation.
     method("draw", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
-        const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0));
-        if (!source)
-            return Value{};
         const Value m = arg(a, 1);
-        const int dx = m.type == Value::Type::Object ? integer(in, m.object->get("tx")) : 0;
-        const int dy = m.type == Value::Type::Object ? integer(in, m.object->get("ty")) : 0;
-        s.copyPixels(*source, {0, 0, source->width(), source->height()}, dx, dy, nullptr, 0, 0, true);
+        auto matrixValue = [&](const char* key, double fallback) {
+            return m.type == Value::Type::Object && m.object->has(key) ? number(in, m.object->get(key)) : fallback;
+        };
+        if (const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0))) {
+            const double tx = std::floor(matrixValue("tx", 0)), ty = std::floor(matrixValue("ty", 0));
+            if (std::isfinite(tx) && std::isfinite(ty) && std::fabs(tx) < 1e9 && std::fabs(ty) < 1e9)
+                s.copyPixels(*source, {0, 0, source->width(), source->height()}, int(tx), int(ty), nullptr, 0, 0, true);
+            return Value{};
+        }
+        Clip* clip = in.resolveClip(arg(a, 0));
+        if (!clip)
+            return Value{};
+        const std::array<double, 6> matrix{matrixValue("a", 1), matrixValue("b", 0), matrixValue("c", 0),
+                                           matrixValue("d", 1), matrixValue("tx", 0), matrixValue("ty", 0)};
+        std::array<double, 8> colour{1, 1, 1, 1, 0, 0, 0, 0};
+        static const char* const keys[] = {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
+                                           "redOffset", "greenOffset", "blueOffset", "alphaOffset"};
+        if (arg(a, 2).type == Value::Type::Object)
+            for (int i = 0; i < 8; ++i)
+                colour[i] = number(in, a[2].object->get(keys[i]));
+        PixelBox box{0, 0, s.width(), s.height()};
+        if (arg(a, 4).type == Value::Type::Object)
+            box = boxOf(in, a[4]);
+        in.host().drawClip(*clip, s, matrix, colour, {box.x, box.y, box.width, box.height},
+                           toBoolean(arg(a, 5), in.swfVersion()));
         return Value{};
     });
     proto->set("dispose", Value::fromObject(nativeFunction([](Interpreter& in, const Value& self, std::vector<Value>&) {

@@ -104,6 +104,14 @@ public:
         (void)name;
         return nullptr;
     }
+    // BitmapData.draw of a clip: its content through `matrix` (a, b, c, d, tx, ty in
+    // pixels) and the colour transform (multipliers, then offsets), inside `clip`
+    // (x, y, width, height pixels of the bitmap).
+    virtual void drawClip(Clip& source, flash::BitmapSurface& target, const std::array<double, 6>& matrix,
+                          const std::array<double, 8>& colour, const std::array<int, 4>& clip, bool smoothing)
+    {
+        (void)source, (void)target, (void)matrix, (void)colour, (void)clip, (void)smoothing;
+    }
 };
 
 }  // namespace flash::avm1

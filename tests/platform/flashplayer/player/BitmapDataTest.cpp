@@ -223,6 +223,39 @@ TEST(BitmapData, AttachedBitmapShowsAndLaterChangesToo)
     EXPECT_EQ(p.var("width"), "20");
 }
 
+// A script-drawn red square (0, 0)-(10, 10) drawn into a white bitmap moved by (5, 5)
+// and tinted, then within a clip rectangle.
+TEST(BitmapData, DrawRendersAClipIntoTheBitmap)
+{
+    Code c;
+    c.call("_root", "createEmptyMovieClip", {std::string("shape"), 1.0}, "m");
+    c.call("m", "beginFill", {double(0xFF0000)});
+    c.call("m", "moveTo", {0.0, 0.0});
+    for (auto [x, y] : {std::pair{10.0, 0.0}, {10.0, 10.0}, {0.0, 10.0}, {0.0, 0.0}})
+        c.call("m", "lineTo", {x, y});
+    c.call("m", "endFill", {});
+    c.make("b", "flash.display", "BitmapData", {20.0, 20.0, std::string(""), double(int32_t(0xFFFFFFFFu))});
+    c.make("move", "flash.geom", "Matrix", {1.0, 0.0, 0.0, 1.0, 5.0, 5.0});
+    c.make("green", "flash.geom", "ColorTransform", {0.0, 1.0, 1.0, 1.0, 0.0, 255.0, 0.0, 0.0});
+    c.call("b", "draw", {V{"m"}, V{"move"}});
+    c.call("b", "getPixel32", {5.0, 5.0}, "inside");
+    c.call("b", "getPixel32", {14.0, 14.0}, "corner");
+    c.call("b", "getPixel32", {15.0, 15.0}, "beyond");
+    c.call("b", "getPixel32", {4.0, 10.0}, "left");
+    c.make("part", "flash.geom", "Rectangle", {0.0, 0.0, 10.0, 20.0});
+    c.make("d", "flash.display", "BitmapData", {20.0, 20.0, std::string(""), double(int32_t(0xFFFFFFFFu))});
+    c.call("d", "draw", {V{"m"}, V{"move"}, V{"green"}, std::string("normal"), V{"part"}});
+    c.call("d", "getPixel32", {9.0, 9.0}, "tinted");
+    c.call("d", "getPixel32", {10.0, 9.0}, "clipped");
+    Played p(c);
+    EXPECT_EQ(p.var("inside"), signedText(0xFFFF0000u));
+    EXPECT_EQ(p.var("corner"), signedText(0xFFFF0000u));
+    EXPECT_EQ(p.var("beyond"), signedText(0xFFFFFFFFu));
+    EXPECT_EQ(p.var("left"), signedText(0xFFFFFFFFu));
+    EXPECT_EQ(p.var("tinted"), signedText(0xFF00FF00u));
+    EXPECT_EQ(p.var("clipped"), signedText(0xFFFFFFFFu));
+}
+
 TEST(BitmapData, LoadBitmapTakesAnExportedBitmap)
 {
     Code c;
