@@ -66,7 +66,8 @@ PixelBox boxOf(Interpreter& in, const Value& rect)
 Value make(Interpreter& in, const char* pkg, const char* cls, std::initializer_list<std::pair<const char*, double>> v)
 {
     auto o = in.newObject();
-    const Value ctor = member(member(member(Value::fromObject(in.globals().get("flash").object), pkg), cls), "prototype");
+    // Looked up afresh: a script may have replaced the package or the class.
+    const Value ctor = member(member(member(in.globals().get("flash"), pkg), cls), "prototype");
     if (ctor.type == Value::Type::Object)
         o->prototype = ctor.object;
     for (const auto& [k, n] : v)
