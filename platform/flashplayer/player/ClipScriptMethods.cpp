@@ -2,6 +2,7 @@
 // by script, dynamic masks, bounds and hit tests.
 #include "MovieClip.h"
 
+#include "AttachedBitmap.h"
 #include "Geometry.h"
 #include "TextFieldClip.h"
 
@@ -72,6 +73,21 @@ bool MovieClip::removeScriptObject(int d)
     if (it == m_children.end() || it->second->placeFrame >= 0)
         return false;
     remove(d);
+    m_context.invalidate();
+    return true;
+}
+
+bool MovieClip::attachBitmap(std::shared_ptr<BitmapSurface> bitmap, int scriptDepth, bool smoothing)
+{
+    if (!bitmap)
+        return false;
+    const int d = std::clamp(scriptDepth, -kScriptDepthBase, kMaxScriptDepth) + kScriptDepthBase;
+    remove(d);
+    auto object = std::make_unique<AttachedBitmap>(std::move(bitmap), smoothing);
+    object->depth = d;
+    object->placeFrame = -1;
+    object->parent = this;
+    m_children[d] = std::move(object);
     m_context.invalidate();
     return true;
 }

@@ -1,7 +1,9 @@
 #include "DisplayDrawer.h"
 
+#include "AttachedBitmap.h"
 #include "ButtonObject.h"
 #include "Geometry.h"
+#include "ScrollRect.h"
 #include "MovieClip.h"
 #include "TextFieldClip.h"
 #include "TextLayout.h"
@@ -84,6 +86,30 @@ void DisplayDrawer::drawClipContent(const MovieClip& clip, const render::Matrix&
     drawList(clip.children(), m, cx, nesting);
 }
 
+// A clip with a scroll rectangle shows that part of its content at its origin.
+void DisplayDrawer::drawSprite(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx,
+                               int nesting)
+{
+    const std::optional<swf::Rect> scroll = scrollRectOf(clip);
+    if (!scroll) {
+        drawClipContent(clip, m, cx, nesting);
+        return;
+    }
+    const render::Matrix scrolled = m * render::Matrix::translate(-double(scroll->xMin), -double(scroll->yMin));
+    if (m_insideMask > 0) {   // a mask's shape takes no mask of its own
+        drawClipContent(clip, scrolled, cx, nesting);
+        return;
+    }
+    const swf::Rgba white{255, 255, 255, 255};
+    const render::ShapeId unit = m_library.box(swf::Rect{0, 20, 0, 20}, white, std::nullopt);
+    m_renderer.beginMask();
+    m_renderer.drawShape(unit, m * render::Matrix::scale(scroll->width() / 20.0, scroll->height() / 20.0),
+                         render::ColorTransform{});
+    m_renderer.endMask();
+    drawClipContent(clip, scrolled, cx, nesting);
+    m_renderer.popMask();
+}
+
 // Opens the mask a script set on `masked`. The mask clip may sit anywhere in the
 // tree: its place relative to the masked clip's parent comes from both world matrices.
 void DisplayDrawer::drawDynamicMask(const MovieClip& masked, const render::Matrix& parentMatrix, int nesting)
@@ -110,12 +136,17 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
     switch (object.kind()) {
     case ObjectKind::Shape: m_renderer.drawShape(m_library.shape(id), m, cx); break;
     case ObjectKind::Morph: m_renderer.drawMorph(m_library.morph(id), object.ratio, m, cx); break;
-    case ObjectKind::Bitmap: m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth); break;
+    case ObjectKind::Bitmap:
+        if (const auto* attached = dynamic_cast<const AttachedBitmap*>(&object))
+            drawAttachedBitmap(*attached, m, cx);
+        else
+            m_renderer.drawBitmap(m_library.bitmap(id), m, cx, m_smooth);
+        break;
     case ObjectKind::Text: drawText(object, m, cx); break;
     case ObjectKind::EditText: drawEditText(object, m, cx); break;
     case ObjectKind::Video: drawVideo(const_cast<VideoObject&>(static_cast<const VideoObject&>(object)), m, cx); break;
     case ObjectKind::Sprite:
-        drawClipContent(static_cast<const MovieClip&>(object), m, cx, nesting + 1);
+        drawSprite(static_cast<const MovieClip&>(object), m, cx, nesting + 1);
         break;
     case ObjectKind::Button:
         drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);
@@ -140,6 +171,17 @@ void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, cons
     const double w = (s.width ? s.width : picture->width) * 20.0;
     const double h = (s.height ? s.height : picture->height) * 20.0;
     m_renderer.drawVideoFrame(view, w, h, m, cx, s.smoothing);
+}
+
+void DisplayDrawer::drawAttachedBitmap(const AttachedBitmap& object, const render::Matrix& m,
+                                       const render::ColorTransform& cx)
+{
+    const BitmapSurface& b = object.pixels();
+    if (b.disposed() || b.width() <= 0)
+        return;
+    const render::ImageView view{reinterpret_cast<const uint8_t*>(b.premultiplied().data()), b.width(), b.height(),
+                                 b.width() * 4};
+    m_renderer.drawVideoFrame(view, b.width() * 20.0, b.height() * 20.0, m, cx, object.smoothing() && m_smooth);
 }
 
 void DisplayDrawer::drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx)

@@ -11,6 +11,7 @@
 namespace flash {
 
 class VideoObject;
+class AttachedBitmap;
 
 render::Matrix toRender(const swf::Matrix& m);
 render::ColorTransform toRender(const swf::ColorTransform& cx);
@@ -32,6 +33,8 @@ private:
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting,
                     bool colored = true);
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
+    void drawSprite(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
+    void drawAttachedBitmap(const AttachedBitmap& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawEditText(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawFieldBox(const swf::Rect& bounds, std::optional<swf::Rgba> fill, std::optional<swf::Rgba> border,

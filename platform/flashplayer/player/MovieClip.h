@@ -104,6 +104,7 @@ public:
     bool setMask(avm1::Clip* mask) override;
     std::array<double, 4> boundsIn(avm1::Clip* space) override;
     bool hitTestPoint(double stageX, double stageY, bool shape) override;
+    bool attachBitmap(std::shared_ptr<BitmapSurface> bitmap, int depth, bool smoothing) override;
 
     // The script drawing, null while none was made.
     Drawing* drawingIfAny() const { return m_drawing.get(); }

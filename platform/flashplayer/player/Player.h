@@ -56,7 +56,7 @@ struct PixelBuffer {
 
 // Limits on what a movie may cost us; the defaults suit the converter.
 struct PlayerLimits {
-    size_t maxActionsPerFrame = 200000;  // script instructions run per frame advance
+    size_t maxActionsPerFrame = 1000000;  // script instructions run per frame advance (pixel loops need many)
     int maxNestingDepth = 64;            // sprites inside sprites, as drawn and as run
     int maxFramesPerTick = 8;            // frames caught up after a late timer tick
     size_t maxFetchBytes = size_t(256) << 20;   // one loaded picture, movie or video

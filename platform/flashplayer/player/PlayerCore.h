@@ -112,6 +112,9 @@ public:
     void trace(const std::string& message) override;
     double timeMs() const override;
     uint32_t random() override;
+    std::shared_ptr<BitmapSurface> exportedBitmap(const std::string& name) override;
+    void drawClip(avm1::Clip& source, BitmapSurface& target, const std::array<double, 6>& matrix,
+                  const std::array<double, 8>& colour, const std::array<int, 4>& clip, bool smoothing) override;
     std::array<double, 2> stageSizePixels() const override;
     void loadInto(const std::string& url, const std::string& target, std::shared_ptr<avm1::Object> loader) override;
     double loadedBytes(const std::string& targetPath) const override;
@@ -184,6 +187,7 @@ private:
     bool m_loop = true;
     bool m_dirty = true;
     bool m_runningActions = false;
+    bool m_rendering = false;   // a frame is being drawn: BitmapData.draw waits
     int32_t m_backgroundOverride = -1;
     swf::Rgba m_movieBackground{255, 255, 255, 255};
     Quality m_quality = Quality::High;

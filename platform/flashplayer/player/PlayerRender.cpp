@@ -1,6 +1,7 @@
 // Drawing a frame, and the geometry scripts ask for (bounds, mouse position).
 #include "PlayerCore.h"
 
+#include "AttachedBitmap.h"
 #include "ButtonObject.h"
 #include "DisplayDrawer.h"
 #include "Geometry.h"
@@ -64,6 +65,8 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
     if (object.kind() == ObjectKind::EditText)
         if (const swf::EditText* e = fieldSettings(object, movie))
             return e->bounds;
+    if (const auto* attached = dynamic_cast<const AttachedBitmap*>(&object))
+        return swf::Rect{0, attached->pixels().width() * 20, 0, attached->pixels().height() * 20};
     if (!c)
         return std::nullopt;
     if (const auto* s = std::get_if<swf::Shape>(c))
@@ -200,6 +203,65 @@ swf::Point PlayerCore::mouseIn(const MovieClip& clip) const
         return {};
     return {swf::Twips(std::clamp(inverse.mapX(m_mouse.x, m_mouse.y), -1e9, 1e9)),
             swf::Twips(std::clamp(inverse.mapY(m_mouse.x, m_mouse.y), -1e9, 1e9))};
+}
+
+}  // namespace flash
+
+namespace flash {
+
+std::shared_ptr<BitmapSurface> PlayerCore::exportedBitmap(const std::string& name)
+{
+    if (!m_movie)
+        return nullptr;
+    for (const swf::ExportedAsset& asset : m_movie->exports) {
+        if (asset.name != name || !m_movie->find<swf::Bitmap>(asset.id))
+            continue;
+        swf::Result<swf::DecodedBitmap> decoded = m_movie->decodeBitmap(asset.id);
+        if (!decoded.ok())
+            return nullptr;
+        swf::DecodedBitmap& d = decoded.value();
+        const swf::BitmapKind kind = m_movie->find<swf::Bitmap>(asset.id)->kind;
+        const bool alpha = kind == swf::BitmapKind::Lossless2 || kind == swf::BitmapKind::Jpeg3 || kind == swf::BitmapKind::Jpeg4;
+        return BitmapSurface::fromPremultiplied(d.width, d.height, std::move(d.pixels), alpha);
+    }
+    return nullptr;
+}
+
+// The clip is drawn into a copy of the pixels: the bitmap may be shown inside it.
+void PlayerCore::drawClip(avm1::Clip& source, BitmapSurface& target, const std::array<double, 6>& matrix,
+                          const std::array<double, 8>& colour, const std::array<int, 4>& clip, bool smoothing)
+{
+    auto* movieClip = dynamic_cast<MovieClip*>(&source);
+    if (!movieClip || !m_library || !m_renderer || target.disposed() || m_rendering)
+        return;
+    for (double v : matrix)
+        if (!std::isfinite(v) || std::fabs(v) > 1e7)
+            return;
+    const PixelBox box = target.clip({clip[0], clip[1], clip[2], clip[3]});
+    if (box.width <= 0)
+        return;
+    std::vector<uint32_t> pixels = target.premultiplied();
+    render::FrameSetup setup;
+    setup.surface = {reinterpret_cast<uint8_t*>(pixels.data()), target.width(), target.height(), target.width() * 4};
+    setup.viewport = {box.x, box.y, box.width, box.height};
+    setup.hasBackground = false;
+    setup.stageToSurface =
+        render::Matrix{matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]} * render::Matrix::scale(1 / 20.0, 1 / 20.0);
+    setup.quality = smoothing ? render::Quality::High : toRenderQuality(m_quality);
+    auto channel = [](double v, double lo, double hi) { return float(std::isfinite(v) ? std::clamp(v, lo, hi) : 0); };
+    const render::ColorTransform cx{channel(colour[0], -256, 256), channel(colour[1], -256, 256),
+                                    channel(colour[2], -256, 256), channel(colour[3], -256, 256),
+                                    channel(colour[4], -65536, 65536), channel(colour[5], -65536, 65536),
+                                    channel(colour[6], -65536, 65536), channel(colour[7], -65536, 65536)};
+    if (!m_renderer->beginFrame(setup))
+        return;
+    m_rendering = true;
+    DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
+    drawer.setStageToSurface(setup.stageToSurface);
+    drawer.drawClipContent(*movieClip, render::Matrix{}, cx, movieClip->nesting());
+    m_renderer->endFrame();
+    m_rendering = false;
+    target.replacePixels(std::move(pixels));
 }
 
 }  // namespace flash

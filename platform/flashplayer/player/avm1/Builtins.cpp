@@ -1,5 +1,6 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
+#include "BitmapDataClass.h"
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 #include "LoaderClasses.h"
@@ -229,6 +230,8 @@ void Interpreter::installBuiltins()
     installDrawingClasses(*this, *m_globals);
     installLoaderClasses(*m_globals);
     installNetStreamClasses(*m_globals);
+    installBitmapClasses(*this, *m_globals);
+    installBitmapMethods(*m_clipMethods);
 }
 
 }  // namespace flash::avm1

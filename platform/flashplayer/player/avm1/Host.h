@@ -12,6 +12,7 @@
 
 namespace flash {
 class Drawing;
+class BitmapSurface;
 }
 
 namespace flash::avm1 {
@@ -81,6 +82,12 @@ public:
     // Does the stage point (pixels) lie on the clip's content (shapeFlag) or in its
     // bounds?
     virtual bool hitTestPoint(double stageX, double stageY, bool shape) = 0;
+    // attachBitmap: shows the pixels at a script depth (they are read at each render).
+    virtual bool attachBitmap(std::shared_ptr<flash::BitmapSurface> bitmap, int depth, bool smoothing)
+    {
+        (void)bitmap, (void)depth, (void)smoothing;
+        return false;
+    }
 };
 
 class Host {
@@ -119,6 +126,20 @@ public:
     virtual bool clearVideo(Clip& video) { (void)video; return false; }
     // Bytes of what was last loaded into the clip at `targetPath`, 0 when nothing.
     virtual double loadedBytes(const std::string& targetPath) const { (void)targetPath; return 0; }
+    // BitmapData.loadBitmap: the pixels of the bitmap exported under `name`, or null.
+    virtual std::shared_ptr<flash::BitmapSurface> exportedBitmap(const std::string& name)
+    {
+        (void)name;
+        return nullptr;
+    }
+    // BitmapData.draw of a clip: its content through `matrix` (a, b, c, d, tx, ty in
+    // pixels) and the colour transform (multipliers, then offsets), inside `clip`
+    // (x, y, width, height pixels of the bitmap).
+    virtual void drawClip(Clip& source, flash::BitmapSurface& target, const std::array<double, 6>& matrix,
+                          const std::array<double, 8>& colour, const std::array<int, 4>& clip, bool smoothing)
+    {
+        (void)source, (void)target, (void)matrix, (void)colour, (void)clip, (void)smoothing;
+    }
 };
 
 }  // namespace flash::avm1

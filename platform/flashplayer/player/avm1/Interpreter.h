@@ -14,7 +14,7 @@
 namespace flash::avm1 {
 
 struct Limits {
-    size_t maxInstructions = 200000;   // per budget period (one frame advance)
+    size_t maxInstructions = 1000000;   // per budget period (one frame advance)
     int maxCallDepth = 64;
     size_t maxStack = 65536;
 };

@@ -35,7 +35,19 @@ bool Ops::objects(uint8_t op)
     case CallFunction: {
         const std::string name = str(pop());
         std::vector<Value> args = popArgs();
-        push(in.callFunction(in.lookup(name, act), Value::undefined(), args));
+        Value function = in.lookup(name, act);
+        Value self;
+        // The timeline's clip is in scope: its methods answer unqualified calls.
+        if (function.type != Value::Type::Object || !function.object->isFunction())
+            if (Clip* clip = in.target(act)) {
+                const Value c = Value::fromClip(clip->targetPath());
+                const Value method = in.getMember(c, name);
+                if (method.type == Value::Type::Object && method.object->isFunction()) {
+                    function = method;
+                    self = c;
+                }
+            }
+        push(in.callFunction(function, self, args));
         return true;
     }
     case CallMethod: {

@@ -62,6 +62,11 @@ struct ScriptFunction {
     std::shared_ptr<const std::vector<std::string>> constants;   // the pool it was defined under
 };
 
+// What a built-in class keeps behind a script object (BitmapData's pixels).
+struct NativeState {
+    virtual ~NativeState() = default;
+};
+
 // An object: named properties in insertion order (for enumeration), an optional
 // prototype link, and for functions either native code or a script body.
 class Object {
@@ -81,6 +86,7 @@ public:
     NativeFunction native;
     std::shared_ptr<ScriptFunction> script;
     bool isArray = false;
+    std::shared_ptr<NativeState> state;
     bool isFunction() const { return native || script; }
 
 private:

@@ -35,9 +35,11 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 69;
+constexpr int kRatchet = 72;
 const std::set<std::string> kKnownMatching = {
+    "avm1__bitmap_data_colortransform",
     "avm1__bitmap_data_fillrect",
+    "avm1__bitmap_data_pixeldissolve_image",
     "avm1__color",
     "avm1__edittext_stylesheet",
     "avm1__focusrect_focuslost",
@@ -77,6 +79,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__cache_as_bitmap__contains_grown_filter",
     "visual__cache_as_bitmap__nested_color_transform",
     "visual__cache_as_bitmap__nested_rotation",
+    "visual__cache_as_bitmap__scroll_rect_scaled",
     "visual__cache_as_bitmap__text",
     "visual__drawing_api__cursor",
     "visual__drawing_api__fills_and_lines",
