@@ -22,7 +22,7 @@ function(tovrane_add_test)
     target_link_libraries(${T_NAME} PRIVATE tovrane_test_main_widgets)
   endif()
   target_compile_definitions(${T_NAME} PRIVATE
-    TOVRANE_CORPUS_DIR="${TOVRANE_SHARED_DIR}/corpus"
+    TOVRANE_CORPUS_DIR="${TOVRANE_CORPUS_DIR}"
     TOVRANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     TOVRANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)

@@ -1,4 +1,4 @@
-// The external corpus: every case of ../shared/corpus/swf (none uses ActionScript 3)
+// The external corpus: every case of tests/corpus/swf (none uses ActionScript 3)
 // is played to its capture points and compared with the expected pictures.
 //
 // Tolerance: a pixel matches when no channel differs by more than 24 levels, and a
