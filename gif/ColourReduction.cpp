@@ -180,6 +180,7 @@ public:
 
     const ColourCounter& Counter() const { return *m_current; }
     const std::vector<MergePoint>& Merges() const { return m_merges; }
+    uint32_t MaskWord() const { return m_masks.Word(); }
 
 private:
     void DropPrecision(size_t position)
@@ -264,35 +265,128 @@ TRGBQuad QuadOfKey(uint32_t key)
     return TRGBQuad{uint8_t(key), uint8_t(key >> 8), uint8_t(key >> 16), 0};
 }
 
-// Most frequent first, the colour met first on equal counts; the rest go to their
-// nearest palette colour.
-std::vector<uint8_t> ChoosePalette(const ColourCounter& counter, TRGBQuad* table)
+// A group of counted colours that shares one palette entry.
+struct ColourBox {
+    std::vector<int> entries;
+    uint64_t weight = 0;
+    int longestRange = 0;  // of the channel with the widest spread
+    int longestShift = 0;  // that channel's shift in a key
+};
+
+int Channel(uint32_t key, int shift) { return int((key >> shift) & 0xFF); }
+
+ColourBox MakeBox(const ColourCounter& counter, std::vector<int> entries)
+{
+    ColourBox box;
+    box.entries = std::move(entries);
+    box.longestRange = -1;
+    for (int shift : {8, 16, 0}) {  // green, red, blue: the eye's order on equal spreads
+        int low = 255, high = 0;
+        for (int e : box.entries) {
+            low = std::min(low, Channel(counter.Key(e), shift));
+            high = std::max(high, Channel(counter.Key(e), shift));
+        }
+        if (high - low > box.longestRange) {
+            box.longestRange = high - low;
+            box.longestShift = shift;
+        }
+    }
+    for (int e : box.entries)
+        box.weight += counter.Count(e);
+    return box;
+}
+
+// Median cut: the counted colours are split, always the box of the widest spread, at
+// the count-weighted median of that spread, until there are as many boxes as palette
+// entries; each box is given the count-weighted mean of its colours. Unlike the most
+// frequent colours alone, this keeps every part of the picture's colours near an
+// entry, so a gradient keeps its hues.
+std::vector<ColourBox> MedianCut(const ColourCounter& counter)
+{
+    std::vector<int> all(size_t(counter.Size()));
+    std::iota(all.begin(), all.end(), 0);
+    std::vector<ColourBox> boxes{MakeBox(counter, std::move(all))};
+    while (boxes.size() < size_t(kPaletteSize)) {
+        auto widest = std::max_element(boxes.begin(), boxes.end(), [](const ColourBox& a, const ColourBox& b) {
+            return a.longestRange < b.longestRange;
+        });
+        if (widest->longestRange <= 0)
+            break;
+        ColourBox box = std::move(*widest);
+        const int shift = box.longestShift;
+        std::stable_sort(box.entries.begin(), box.entries.end(),
+                         [&](int a, int b) { return Channel(counter.Key(a), shift) < Channel(counter.Key(b), shift); });
+        // The first colour past half the weight starts the upper box; neither box is empty.
+        uint64_t below = 0;
+        size_t cut = 1;
+        for (; cut < box.entries.size(); ++cut) {
+            below += counter.Count(box.entries[cut - 1]);
+            if (below * 2 >= box.weight)
+                break;
+        }
+        cut = std::min(cut, box.entries.size() - 1);
+        // Equal values stay together, so the split always separates two values.
+        const int value = Channel(counter.Key(box.entries[cut]), shift);
+        while (cut > 0 && Channel(counter.Key(box.entries[cut - 1]), shift) == value)
+            --cut;
+        if (cut == 0)
+            while (Channel(counter.Key(box.entries[cut]), shift) == value)
+                ++cut;
+        std::vector<int> upper(box.entries.begin() + std::ptrdiff_t(cut), box.entries.end());
+        box.entries.resize(cut);
+        *widest = MakeBox(counter, std::move(box.entries));
+        boxes.push_back(MakeBox(counter, std::move(upper)));
+    }
+    // The heaviest boxes first, as the most frequent colours come first otherwise.
+    std::stable_sort(boxes.begin(), boxes.end(), [](const ColourBox& a, const ColourBox& b) { return a.weight > b.weight; });
+    return boxes;
+}
+
+// The weighted mean of a box; masked colours stand for the middle of the values they
+// cover, not their lowest.
+TRGBQuad MeanOfBox(const ColourCounter& counter, const ColourBox& box, uint32_t maskWord)
+{
+    uint64_t sums[3] = {0, 0, 0};
+    for (int e : box.entries)
+        for (int c = 0; c < 3; ++c)
+            sums[c] += uint64_t(Channel(counter.Key(e), 8 * c)) * counter.Count(e);
+    uint8_t mean[3];
+    for (int c = 0; c < 3; ++c) {
+        const uint64_t centre = ((~maskWord >> (8 * c)) & 0xFF) / 2;
+        mean[c] = uint8_t(std::min<uint64_t>(255, (sums[c] + box.weight / 2) / std::max<uint64_t>(1, box.weight) + centre));
+    }
+    return TRGBQuad{mean[0], mean[1], mean[2], 0};
+}
+
+// At most 256 colours: each its own entry, most frequent first, the colour met first
+// on equal counts. More: the median cut's entries, and every colour goes to its
+// nearest entry.
+std::vector<uint8_t> ChoosePalette(const ColourCounter& counter, uint32_t maskWord, TRGBQuad* table)
 {
     const int n = counter.Size();
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    const int picked = std::min(n, kPaletteSize);
-    std::partial_sort(order.begin(), order.begin() + picked, order.end(), [&](int a, int b) {
-        return counter.Count(a) != counter.Count(b) ? counter.Count(a) > counter.Count(b) : a < b;
-    });
-    std::vector<uint8_t> indexOfEntry(size_t(n), 0);
-    std::vector<bool> isPicked(size_t(n), false);
     for (int i = 0; i < kPaletteSize; ++i)
         table[i] = TRGBQuad{kFillerGrey, kFillerGrey, kFillerGrey, 0};
-    for (int i = 0; i < picked; ++i) {
-        int entry = order[size_t(i)];
-        table[i] = QuadOfKey(counter.Key(entry));
-        indexOfEntry[size_t(entry)] = uint8_t(i);
-        isPicked[size_t(entry)] = true;
-    }
-    if (n > picked) {
-        NearestPalette nearest(table);
-        for (int e = 0; e < n; ++e) {
-            if (isPicked[size_t(e)])
-                continue;
-            TRGBQuad c = QuadOfKey(counter.Key(e));
-            indexOfEntry[size_t(e)] = uint8_t(nearest.Find(c.rgbRed, c.rgbGreen, c.rgbBlue));
+    std::vector<uint8_t> indexOfEntry(size_t(n), 0);
+    if (n <= kPaletteSize) {
+        std::vector<int> order(static_cast<size_t>(n));
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            return counter.Count(a) != counter.Count(b) ? counter.Count(a) > counter.Count(b) : a < b;
+        });
+        for (int i = 0; i < n; ++i) {
+            table[i] = QuadOfKey(counter.Key(order[size_t(i)]));
+            indexOfEntry[size_t(order[size_t(i)])] = uint8_t(i);
         }
+        return indexOfEntry;
+    }
+    const std::vector<ColourBox> boxes = MedianCut(counter);
+    for (size_t i = 0; i < boxes.size(); ++i)
+        table[i] = MeanOfBox(counter, boxes[i], maskWord);
+    NearestPalette nearest(table);
+    const uint32_t centre = (~maskWord & 0xFEFEFE) >> 1;  // half of each channel's dropped bits
+    for (int e = 0; e < n; ++e) {
+        const uint32_t key = counter.Key(e) + centre;
+        indexOfEntry[size_t(e)] = uint8_t(nearest.Find(Channel(key, 16), Channel(key, 8), Channel(key, 0)));
     }
     return indexOfEntry;
 }
@@ -336,7 +430,7 @@ void ReduceHistogram(const Raster24& source, Indexed8& result)
     Scratch& scratch = ThreadScratch();
     HistogramCount count(source, scratch);
     count.Run();
-    std::vector<uint8_t> indexOfEntry = ChoosePalette(count.Counter(), result.table);
+    std::vector<uint8_t> indexOfEntry = ChoosePalette(count.Counter(), count.MaskWord(), result.table);
     WriteIndices(source, count, indexOfEntry, scratch.entryOfPixel, result);
 }
 

@@ -30,8 +30,9 @@ struct Indexed8 {
     size_t stride = 0;
 };
 
-// The popularity method: up to 256 most frequent colours after dropping low bits
-// (blue, red, green, blue...) until at most 2049 distinct colours remain.
+// The histogram method: colours are counted after dropping low bits (blue, red, green,
+// blue...) until at most 2049 distinct colours remain. Up to 256 of them are kept
+// exactly, most frequent first; more are grouped by median cut into 256 entries.
 void ReduceHistogram(const Raster24& source, Indexed8& result);
 // The grey ramp: entry i is (i, i, i), index = (77 r + 150 g + 29 b) >> 8.
 void ReduceGrey(const Raster24& source, Indexed8& result);

@@ -118,8 +118,14 @@ int runCompress(CompressJob& job)
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, job.settings.quality, TRUE);
-    if (job.settings.grayscale)
+    if (job.settings.grayscale) {
         jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
+    } else if (job.settings.quality >= 100) {
+        // Who asks for the best quality gets the colour at every pixel too: halved
+        // chroma smears the edges between saturated colours, which movies are full of.
+        cinfo.comp_info[0].h_samp_factor = 1;
+        cinfo.comp_info[0].v_samp_factor = 1;
+    }
     if (job.settings.progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);

@@ -69,27 +69,50 @@ TEST(ColourReduction, EqualCountsGoToTheColourMetFirstBottomUp)
     EXPECT_EQ(r.table[1], RgbQuad(255, 255, 0));
 }
 
-TEST(ColourReduction, ManyColoursLoseBlueThenRedThenGreenBits)
+TEST(ColourReduction, ManyColoursStayNearTheirEntries)
 {
-    // 5000 distinct colours with odd and even values in every channel.
+    // 5000 distinct colours: more than the table counts, so low bits are dropped
+    // (blue first), and more than 256, so they are grouped.
     TBitmap bitmap = MakeBitmap(100, 50, [](int x, int y) {
         int n = y * 100 + x;
         return RGB(uint8_t(n % 256), uint8_t(n / 256 * 13), uint8_t(n * 37 % 256));
     });
     Reduced r = Reduce(bitmap, rmHistogram);
-    std::set<int> lowBits[3];
-    for (const TRGBQuad& q : r.table) {
-        lowBits[0].insert(q.rgbBlue & 1);
-        lowBits[1].insert(q.rgbRed & 1);
-        lowBits[2].insert(q.rgbGreen & 1);
-    }
-    // Blue went first: its lowest bit is zero everywhere.
-    EXPECT_EQ(lowBits[0], std::set<int>{0});
     std::vector<uint8_t> indices, table;
     reference::Histogram(bitmap.Bits(), 100, 50, indices, table);
     for (int i = 0; i < 256; ++i)
         EXPECT_EQ(r.table[size_t(i)], (TRGBQuad{table[size_t(4 * i)], table[size_t(4 * i + 1)], table[size_t(4 * i + 2)], 0}));
     EXPECT_EQ(r.rows, indices);
+    // Every pixel keeps a colour near its own, whatever its frequency.
+    int worst = 0;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const TColor c = bitmap.GetPixel(x, y);
+            const TRGBQuad q = r.table[r.IndexAt(x, y)];
+            worst = std::max({worst, std::abs(GetRValue(c) - q.rgbRed), std::abs(GetGValue(c) - q.rgbGreen),
+                              std::abs(GetBValue(c) - q.rgbBlue)});
+        }
+    EXPECT_LE(worst, 48);
+}
+
+TEST(ColourReduction, AGreyGradientKeepsItsGreys)
+{
+    // 300 greys under 300 more frequent reds: the most frequent colours alone would
+    // fill the table with reds and leave every grey to the nearest red.
+    TBitmap bitmap = MakeBitmap(600, 40, [](int x, int y) {
+        if (y < 30)
+            return RGB(255, uint8_t(x / 2 % 150), uint8_t(x / 2 / 150 * 50));
+        const int grey = x / 2 * 255 / 299;
+        return RGB(uint8_t(grey), uint8_t(grey), uint8_t(grey));
+    });
+    Reduced r = Reduce(bitmap, rmHistogram);
+    for (int x = 0; x < 600; x += 7) {
+        const TRGBQuad q = r.table[r.IndexAt(x, 35)];
+        const int grey = x / 2 * 255 / 299;
+        EXPECT_LE(std::abs(q.rgbRed - grey) + std::abs(q.rgbGreen - grey) + std::abs(q.rgbBlue - grey), 12) << x;
+    }
+    const TRGBQuad red = r.table[r.IndexAt(10, 10)];
+    EXPECT_LE(std::abs(red.rgbRed - 255) + std::abs(red.rgbGreen - 5) + red.rgbBlue, 12);
 }
 
 TEST(ColourReduction, MatchesTheStraightforwardMethod)

@@ -1,5 +1,7 @@
 #include "Reference.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace reference {
@@ -176,28 +178,111 @@ void Histogram(const uint8_t* bits, int width, int height, std::vector<uint8_t>&
     table.assign(1024, 0);
     for (int i = 0; i < 256; ++i)
         table[size_t(4 * i)] = table[size_t(4 * i + 1)] = table[size_t(4 * i + 2)] = 128;
-    for (int i = 0; i < 256 && i < int(entries.size()); ++i) {
-        int best = -1;
+    if (entries.size() <= 256) {
+        // Every colour its own entry, most frequent first.
+        for (int i = 0; i < int(entries.size()); ++i) {
+            int best = -1;
+            for (int e = 0; e < int(entries.size()); ++e)
+                if (entries[size_t(e)].count > 0 && (best < 0 || entries[size_t(e)].count > entries[size_t(best)].count))
+                    best = e;
+            ColourEntry& chosen = entries[size_t(best)];
+            chosen.index = uint8_t(i);
+            chosen.count = 0;
+            table[size_t(4 * i)] = chosen.b;
+            table[size_t(4 * i + 1)] = chosen.g;
+            table[size_t(4 * i + 2)] = chosen.r;
+        }
+    } else {
+        // Median cut, box by box: split the box of the widest spread (green, red, blue
+        // on equal spreads; the first such box) at the weighted median, equal values
+        // together; then the heaviest boxes first, each its weighted mean.
+        auto channel = [](const ColourEntry& e, int c) { return c == 0 ? e.g : c == 1 ? e.r : e.b; };
+        auto spread = [&](const std::vector<int>& box, int& which) {
+            int widest = -1;
+            for (int c = 0; c < 3; ++c) {
+                int low = 255, high = 0;
+                for (int e : box) {
+                    low = std::min(low, int(channel(entries[size_t(e)], c)));
+                    high = std::max(high, int(channel(entries[size_t(e)], c)));
+                }
+                if (high - low > widest) {
+                    widest = high - low;
+                    which = c;
+                }
+            }
+            return widest;
+        };
+        std::vector<std::vector<int>> boxes(1);
         for (int e = 0; e < int(entries.size()); ++e)
-            if (entries[size_t(e)].count > 0 && (best < 0 || entries[size_t(e)].count > entries[size_t(best)].count))
-                best = e;
-        ColourEntry& chosen = entries[size_t(best)];
-        chosen.index = uint8_t(i);
-        chosen.count = 0;
-        table[size_t(4 * i)] = chosen.b;
-        table[size_t(4 * i + 1)] = chosen.g;
-        table[size_t(4 * i + 2)] = chosen.r;
-    }
-    for (ColourEntry& e : entries) {
-        if (e.count == 0)
-            continue;
-        int best = 196608;
-        for (int i = 0; i < 256; ++i) {
-            int db = table[size_t(4 * i)] - e.b, dg = table[size_t(4 * i + 1)] - e.g, dr = table[size_t(4 * i + 2)] - e.r;
-            int d = db * db + dg * dg + dr * dr;
-            if (d < best) {
-                best = d;
-                e.index = uint8_t(i);
+            boxes[0].push_back(e);
+        while (boxes.size() < 256) {
+            size_t pick = 0;
+            int pickSpread = -1, pickChannel = 0;
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                int c = 0;
+                const int w = spread(boxes[i], c);
+                if (w > pickSpread) {
+                    pickSpread = w;
+                    pick = i;
+                    pickChannel = c;
+                }
+            }
+            if (pickSpread <= 0)
+                break;
+            std::vector<int> box = boxes[pick];
+            std::stable_sort(box.begin(), box.end(), [&](int x, int y) {
+                return channel(entries[size_t(x)], pickChannel) < channel(entries[size_t(y)], pickChannel);
+            });
+            uint64_t weight = 0;
+            for (int e : box)
+                weight += entries[size_t(e)].count;
+            uint64_t below = 0;
+            size_t cut = 1;
+            for (; cut < box.size(); ++cut) {
+                below += entries[size_t(box[cut - 1])].count;
+                if (below * 2 >= weight)
+                    break;
+            }
+            cut = std::min(cut, box.size() - 1);
+            const int value = channel(entries[size_t(box[cut])], pickChannel);
+            while (cut > 0 && channel(entries[size_t(box[cut - 1])], pickChannel) == value)
+                --cut;
+            if (cut == 0)
+                while (channel(entries[size_t(box[cut])], pickChannel) == value)
+                    ++cut;
+            boxes[pick].assign(box.begin(), box.begin() + std::ptrdiff_t(cut));
+            boxes.emplace_back(box.begin() + std::ptrdiff_t(cut), box.end());
+        }
+        auto weightOf = [&](const std::vector<int>& box) {
+            uint64_t w = 0;
+            for (int e : box)
+                w += entries[size_t(e)].count;
+            return w;
+        };
+        std::stable_sort(boxes.begin(), boxes.end(),
+                         [&](const std::vector<int>& x, const std::vector<int>& y) { return weightOf(x) > weightOf(y); });
+        const int centre[3] = {(0xFF & ~mb) / 2, (0xFF & ~mg) / 2, (0xFF & ~mr) / 2};
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const uint64_t w = weightOf(boxes[i]);
+            uint64_t sum[3] = {0, 0, 0};
+            for (int e : boxes[i]) {
+                sum[0] += uint64_t(entries[size_t(e)].b) * entries[size_t(e)].count;
+                sum[1] += uint64_t(entries[size_t(e)].g) * entries[size_t(e)].count;
+                sum[2] += uint64_t(entries[size_t(e)].r) * entries[size_t(e)].count;
+            }
+            for (int c = 0; c < 3; ++c)
+                table[4 * i + size_t(c)] = uint8_t(std::min<uint64_t>(255, (sum[c] + w / 2) / w + uint64_t(centre[c])));
+        }
+        for (ColourEntry& e : entries) {
+            int best = 196608;
+            const int b = e.b + centre[0], g = e.g + centre[1], r = e.r + centre[2];
+            for (int i = 0; i < 256; ++i) {
+                int db = table[size_t(4 * i)] - b, dg = table[size_t(4 * i + 1)] - g, dr = table[size_t(4 * i + 2)] - r;
+                int d = db * db + dg * dg + dr * dr;
+                if (d < best) {
+                    best = d;
+                    e.index = uint8_t(i);
+                }
             }
         }
     }

@@ -1,5 +1,5 @@
-// Straightforward implementations of the engine's LZW encoder and popularity
-// reduction, written the plain way (the hashed string table with 17777 slots, the
+// Straightforward implementations of the engine's LZW encoder and histogram
+// reduction (popularity up to 256 colours, median cut beyond), written the plain way (the hashed string table with 17777 slots, the
 // 5191-slot colour hash, a fresh recount after every precision drop). The engine's
 // faster data structures must give byte-identical results.
 #pragma once
