@@ -6,6 +6,7 @@
 #include "player/RenderCommand.h"
 #include "QtClock.h"
 #include "QtDialogService.h"
+#include "SaveFile.h"
 #include "Screenshot.h"
 #include "Unit1.h"
 
@@ -109,6 +110,8 @@ void PrepareQtEnvironment(bool offscreenWithoutDisplay)
 
 int RunProgram(int argc, char** argv)
 {
+    // Ctrl-C, a closed terminal or a file-size limit never leave a half-written file.
+    RemoveTemporaryFilesOnSignals();
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
     switch (line.action) {
     case ProgramAction::Help:

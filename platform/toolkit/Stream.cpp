@@ -3,6 +3,7 @@
 #include "Exceptions.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -27,8 +28,11 @@ void TStream::ReadBuffer(void* buffer, size_t count)
 
 void TStream::WriteBuffer(const void* buffer, size_t count)
 {
-    if (count != 0 && Write(buffer, count) != count)
-        throw EWriteError(toolkit_messages::WriteError);
+    if (count != 0 && Write(buffer, count) != count) {
+        const std::string problem = WriteProblem();
+        throw EWriteError(problem.empty() ? std::string(toolkit_messages::WriteError)
+                                          : std::string(toolkit_messages::WriteError) + ": " + problem);
+    }
 }
 
 void TStream::WriteWord(uint16_t w)
@@ -154,7 +158,15 @@ size_t TFileStream::Read(void* buffer, size_t count)
 
 size_t TFileStream::Write(const void* buffer, size_t count)
 {
-    return std::fwrite(buffer, 1, count, m_file);
+    const size_t written = std::fwrite(buffer, 1, count, m_file);
+    if (written != count && m_writeErrno == 0)
+        m_writeErrno = errno;
+    return written;
+}
+
+std::string TFileStream::WriteProblem() const
+{
+    return m_writeErrno ? m_name + ": " + std::strerror(m_writeErrno) : std::string();
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
@@ -174,6 +186,9 @@ void TFileStream::SetSize(int64_t size)
 
 void TFileStream::Flush()
 {
-    if (std::fflush(m_file) != 0 || std::ferror(m_file))
-        throw EWriteError(toolkit_messages::WriteError);
+    if (std::fflush(m_file) != 0 || std::ferror(m_file)) {
+        if (m_writeErrno == 0)
+            m_writeErrno = errno ? errno : EIO;
+        throw EWriteError(std::string(toolkit_messages::WriteError) + ": " + WriteProblem());
+    }
 }

@@ -23,6 +23,10 @@ public:
     virtual int64_t Size();
     virtual void SetSize(int64_t size);
 
+    // What went wrong with the last failed write, in words ("out.gif: No space left on
+    // device"); empty when the stream cannot tell.
+    virtual std::string WriteProblem() const { return {}; }
+
     // Read or write exactly count bytes, or raise EReadError / EWriteError.
     void ReadBuffer(void* buffer, size_t count);
     void WriteBuffer(const void* buffer, size_t count);
@@ -77,8 +81,10 @@ public:
     // Flushes buffered bytes; raises EWriteError when the disk refuses them.
     void Flush();
     const std::string& FileName() const { return m_name; }
+    std::string WriteProblem() const override;
 
 private:
     std::FILE* m_file = nullptr;
     std::string m_name;
+    int m_writeErrno = 0;
 };
