@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,6 +99,45 @@ std::pair<int, double> NearestFrame(int width, int height, int frames, Pixel pix
             best = {f, d};
     }
     return best;
+}
+
+inline std::vector<char> readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeAll(const std::string& path, const std::vector<char>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// A copy of an AVI whose headers claim 20000 x 20000 pixels (the main header, and
+// the stream format's bitmap header), and, with sof, whose JPEG pictures do too.
+inline std::string MakeHugeAvi(const std::string& source, const std::string& path, bool sof)
+{
+    std::vector<char> bytes = readAll(source);
+    const std::string text(bytes.begin(), bytes.end());
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + size_t(i)] = char((value >> (8 * i)) & 0xFF);
+    };
+    if (size_t at = text.find("avih"); at != std::string::npos) {
+        put32(at + 8 + 32, 20000);  // dwWidth
+        put32(at + 8 + 36, 20000);  // dwHeight
+    }
+    for (size_t at = text.find("strf"); at != std::string::npos; at = text.find("strf", at + 4)) {
+        put32(at + 8 + 4, 20000);  // biWidth
+        put32(at + 8 + 8, 20000);  // biHeight
+    }
+    // Start of frame: marker, length, precision, then height and width, big-endian.
+    for (size_t at = sof ? text.find("\xFF\xC0") : std::string::npos; at != std::string::npos;
+         at = text.find("\xFF\xC0", at + 2)) {
+        bytes[at + 5] = char(0x4E), bytes[at + 6] = char(0x20);
+        bytes[at + 7] = char(0x4E), bytes[at + 8] = char(0x20);
+    }
+    writeAll(path, bytes);
+    return path;
 }
 
 // The frame a video started at time 0 shows at t milliseconds.

@@ -2,52 +2,11 @@
 // and the window as it was; and a cut-off video that plays what it has and stops.
 #include "MediaFixture.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-std::vector<char> readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const std::string& path, const std::vector<char>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-void put32(std::vector<char>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + size_t(i)] = char((value >> (8 * i)) & 0xFF);
-}
-
-// An AVI whose headers claim 20000 x 20000 pixels (the stream header's frame and the
-// stream format's bitmap header), and, with sof, a JPEG picture that does too.
-std::string hugeVideo(const std::string& source, const std::string& path, bool sof)
-{
-    std::vector<char> bytes = readAll(source);
-    const std::string text(bytes.begin(), bytes.end());
-    for (size_t at = text.find("avih"); at != std::string::npos; at = std::string::npos) {
-        put32(bytes, at + 8 + 32, 20000);  // dwWidth
-        put32(bytes, at + 8 + 36, 20000);  // dwHeight
-    }
-    for (size_t at = text.find("strf"); at != std::string::npos; at = text.find("strf", at + 4)) {
-        put32(bytes, at + 8 + 4, 20000);  // biWidth
-        put32(bytes, at + 8 + 8, 20000);  // biHeight
-    }
-    if (sof) {
-        // Start of frame: marker, length, precision, then height and width, big-endian.
-        for (size_t at = text.find("\xFF\xC0"); at != std::string::npos; at = text.find("\xFF\xC0", at + 2)) {
-            bytes[at + 5] = char(0x4E), bytes[at + 6] = char(0x20);
-            bytes[at + 7] = char(0x4E), bytes[at + 8] = char(0x20);
-        }
-    }
-    writeAll(path, bytes);
-    return path;
-}
+using testvideo::readAll;
+using testvideo::writeAll;
 
 TEST_F(MediaFixture, RefusesWhatItCannotPlayWithTheFileNamed)
 {
@@ -75,8 +34,8 @@ TEST_F(MediaFixture, RefusesWhatItCannotPlayWithTheFileNamed)
         {dir + "/noise.mp4", nullptr},
         {dir + "/head.mp4", nullptr},
         {dir + "/tone.wav", "the file has no video stream"},
-        {hugeVideo(avi, dir + "/huge.avi", false), "the video is 20000 x 20000 pixels, more than the 10000 x 10000 (40 million pixels) played here"},
-        {hugeVideo(mjpeg, dir + "/huge-jpeg.avi", true), "the video is 20000 x 20000 pixels, more than the 10000 x 10000 (40 million pixels) played here"},
+        {testvideo::MakeHugeAvi(avi, dir + "/huge.avi", false), "the video is 20000 x 20000 pixels, more than the 10000 x 10000 (40 million pixels) played here"},
+        {testvideo::MakeHugeAvi(mjpeg, dir + "/huge-jpeg.avi", true), "the video is 20000 x 20000 pixels, more than the 10000 x 10000 (40 million pixels) played here"},
     };
     for (const Case& c : cases) {
         player.FileName = c.path;
