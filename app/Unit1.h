@@ -8,6 +8,7 @@
 #include "MediaPlayer.h"
 #include "Timer.h"
 #include "Unit1PreviewArea.h"
+#include "VideoView.h"
 
 #include <QWidget>
 #include <array>
@@ -32,7 +33,6 @@ class TForm2;
 class TForm4;
 class TSpinEdit;
 class TWindowCanvas;
-class VideoView;
 
 // The hidden picture holder whose bitmap is the capture surface of pages 1, 2 and 4:
 // the bitmap is made on first use at the holder's size.
