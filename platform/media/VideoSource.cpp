@@ -368,9 +368,9 @@ void VideoSource::Render(int width, int height, uint32_t* pixels, int stride)
     bool fullRange = frame.color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = PlainFormat(AVPixelFormat(frame.format), fullRange);
     const bool scaled = width != frame.width || height != frame.height;
+    // At the video's own size the plain flags keep libswscale on its fast converters.
     m->scaler = sws_getCachedContext(m->scaler, frame.width, frame.height, source, width, height, AV_PIX_FMT_BGRA,
-                                     (scaled ? SWS_BILINEAR : SWS_POINT) | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                                     nullptr, nullptr, nullptr);
+                                     scaled ? SWS_BILINEAR : SWS_POINT, nullptr, nullptr, nullptr);
     if (!m->scaler) {
         fill(0xFF000000u);
         return;
