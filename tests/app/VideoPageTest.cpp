@@ -363,3 +363,57 @@ TEST_F(VideoPageFixture, AFileThatCannotBePlayedIsReportedAndNothingIsRecorded)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(VideoPageFixture, TheButtonsMenuAndFieldsReachTheHandlers)
+{
+    form->SettingsHintShown = true;
+    dialogs.AnswerFile(video("clip.avi"));
+    page().open->click();
+    EXPECT_EQ(mode(), mpStopped);
+    page().play->click();
+    EXPECT_EQ(mode(), mpPlaying);
+    page().pause->click();
+    EXPECT_EQ(mode(), mpPaused);
+    emit page().startMenu->aboutToHide();
+    EXPECT_EQ(mode(), mpPlaying);
+    emit page().startMenu->aboutToShow();
+    EXPECT_EQ(mode(), mpPaused);
+    page().replay->click();
+    EXPECT_EQ(mode(), mpPlaying);
+    EXPECT_EQ(position(), 0);
+
+    form->DelayEdit->setValue(200);
+    EXPECT_EQ(form->Timer1.Interval(), 200u);
+    form->frombeginning1->trigger();
+    EXPECT_TRUE(form->Recording(4));
+    wait(450);
+    EXPECT_EQ(form->RecordedGIF->Count(), 2);
+    EXPECT_EQ(form->RecordedGIF->Frames(1)->AnimateInterval(), 200);
+    form->DelayEdit->setValue(0);  // a delay of 0: the capture timer does not fire
+    wait(500);
+    EXPECT_EQ(form->RecordedGIF->Count(), 2);
+    EXPECT_TRUE(form->Recording(4));
+
+    dialogs.Boxes.clear();
+    page().preview->click();  // while recording: nothing at all
+    EXPECT_TRUE(dialogs.Boxes.empty());
+    EXPECT_TRUE(form->Recording(4));
+    page().stop->click();
+    EXPECT_FALSE(form->Recording(4));
+    form->fromcurrentposition1->trigger();
+    EXPECT_TRUE(form->Recording(4));
+    EXPECT_EQ(position(), 0);  // it had stopped: from the start
+    page().stop->click();
+
+    form->StartVideoRecording(true);  // an empty recording
+    form->StopVideoRecording();
+    page().preview->click();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Cannot preview: there is no GIF recorded."});
+    page().save->click();
+    EXPECT_EQ(texts().back(),
+              "GIF is empty. Please open video file, then click \"Start GIF Recording\"\r\nto create animated GIF.");
+}
+
+} // namespace
