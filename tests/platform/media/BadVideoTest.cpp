@@ -92,3 +92,40 @@ TEST_F(MediaFixture, ACutOffVideoPlaysWhatItHasAndStops)
 }
 
 } // namespace
+
+namespace {
+
+// Copies of every kind of video with bytes overwritten here and there: each either
+// fails to open with its message, or plays to a stop; nothing else.
+TEST_F(MediaFixture, DamagedVideosOpenWithAMessageOrPlayToTheirEnd)
+{
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (size_t k = 0; k < std::size(testvideo::Kinds); ++k) {
+        const testvideo::Kind& kind = testvideo::Kinds[k];
+        const std::vector<char> whole = readAll(video("clip-" + std::to_string(k) + kind.extension, kind.codecArgs, 20, 10));
+        ASSERT_FALSE(whole.empty());
+        for (int round = 0; round < 25; ++round) {
+            std::vector<char> bytes = whole;
+            const int flips = 1 + int(next() % 16);
+            for (int i = 0; i < flips; ++i)
+                bytes[next() % bytes.size()] = char(next() & 0xFF);
+            const std::string path = folder() + "/damaged" + kind.extension;
+            writeAll(path, bytes);
+            player.FileName = path;
+            try {
+                player.Open();
+            } catch (const EMCIDeviceError& error) {
+                EXPECT_EQ(std::string(error.what()).rfind("cannot open " + path + ": ", 0), 0u) << error.what();
+                continue;
+            }
+            player.Play();
+            EXPECT_TRUE(clock.RunUntil([&] { return player.Mode() == mpStopped; }, 10000)) << kind.name << " " << round;
+            player.SetPosition(player.Length() / 2);
+            player.SetPosition(1);
+            player.Close();
+        }
+    }
+}
+
+} // namespace
