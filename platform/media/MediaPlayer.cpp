@@ -161,7 +161,8 @@ void TMediaPlayer::armForNextFrame()
     const int64_t num = m_source->RateNum(), den = m_source->RateDen();
     const int64_t due = m_playStartMs + (frames * 1000 * den + num - 1) / num;
     const int64_t wait = std::max<int64_t>(1, due - m_clock.Owner().NowMs());
-    m_clock.SetEnabled(false);
+    // From a tick the timer counts from now whether or not the interval changes; from
+    // Play it was off, and enabling starts its count.
     m_clock.SetInterval(unsigned(std::min<int64_t>(wait, 1 << 30)));
     m_clock.SetEnabled(true);
 }
