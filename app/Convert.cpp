@@ -3,11 +3,13 @@
 
 #include "Dialogs.h"
 #include "Guarded.h"
+#include "MovieFile.h"
 #include "RxGIF.h"
 #include "QtClock.h"
 #include "swf/Reader.h"
 #include "Scheduler.h"
 #include "Unit1.h"
+#include "WideString.h"
 #include "controls/ColorBox.h"
 #include "controls/FileField.h"
 #include "controls/SpinEdit.h"
@@ -109,6 +111,11 @@ bool Job::open(TForm1& form)
         m_err << "error: cannot open " << m_job.input << "\n";
         return false;
     }
+    if (std::optional<std::string> why = WhyNotAFlashMovie(m_job.input)) {
+        m_outcome = {false, true, NotAFlashMovieMessage(m_job.input, *why)};
+        m_err << "error: " << m_outcome.error << "\n";
+        return false;
+    }
     // The settings hint is for people at the window; the options are the settings here.
     form.SettingsHintShown = true;
     m_dialogs.AnswerFile(fs::absolute(m_job.input).string());
@@ -136,6 +143,18 @@ void Job::applySettings(TForm1& form)
     }
     if (r.background && p.background)
         p.background->setSelected(*r.background);
+    if (r.background && !p.background) {
+        // The images page has no picker: its player takes the colour as the pickers
+        // give it, and its PNG pictures become opaque.
+        p.player->SetColor(*r.background);
+        p.player->SetBackgroundColor(int(*r.background));
+        p.player->TransparentSnapshots = false;
+    }
+    if (r.renderQuality) {
+        std::u16string q = Utf8ToWide(*r.renderQuality);
+        q[0] = char16_t(std::toupper(q[0]));
+        p.player->SetProperty(flashdispid::Quality2, q);
+    }
     if (page() == 1) {
         if (r.loop)
             form.LoopBoxx->setChecked(*r.loop);

@@ -71,8 +71,6 @@ std::string misplacedOption(const ConvertRequest& r)
     const bool gif = r.target == ConvertTarget::Gif, avi = r.target == ConvertTarget::Avi;
     if ((r.loop || r.transparent) && !gif)
         return "--loop, --no-loop and --transparent go with GIF output";
-    if (r.background && !gif && !avi)
-        return "--background goes with GIF or AVI output";
     if (!r.wav.empty() && !avi)
         return "--wav goes with AVI output";
     if ((r.quality || r.stopAfter) && (gif || avi))
@@ -159,8 +157,11 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
                     return bad("a WAV file");
                 request.wav = v;
             } else if (arg == "--quality") {
-                if (!(request.quality = parseInt(v, 10, 100)))
-                    return bad("a JPG quality from 10 to 100");
+                // A word is the player's drawing quality, a number the JPG quality.
+                if (const std::string q = lower(v); q == "low" || q == "medium" || q == "high" || q == "best")
+                    request.renderQuality = q;
+                else if (!(request.quality = parseInt(v, 10, 100)))
+                    return bad("low, medium, high or best, or a JPG quality from 10 to 100");
             } else if (arg == "--stop-after") {
                 if (!(request.stopAfter = parseInt(v, 2, 600)))
                     return bad("a count from 2 to 600");
@@ -239,9 +240,14 @@ std::string ConvertUsageText()
            "  --loop, --no-loop     GIF: repeat for ever, or play once (default --loop;\n"
            "                        --no-loop for videos)\n"
            "  --transparent #RRGGBB GIF: the frames' transparent colour (default #00FFFF)\n"
-           "  --background #RRGGBB  GIF and AVI: the movie's background colour (not videos)\n"
+           "  --background #RRGGBB  the colour shown in place of the movie's stage colour\n"
+           "                        (a PNG series is then opaque; without it, PNG pictures\n"
+           "                        are transparent where the movie paints nothing; not\n"
+           "                        for videos)\n"
            "  --wav FILE            AVI: add the sound track of a WAV file\n"
            "  --quality N           JPG series: quality from 10 to 100 (default 95)\n"
+           "  --quality Q           drawing quality: low (no anti-aliasing), medium, high\n"
+           "                        (the default) or best\n"
            "  --stop-after N        image series: stop after N images (2 to 600)\n"
            "  --duration MS         record this much movie time instead of stopping at its end\n"
            "  --limit MS            give up waiting for a movie's end after this much movie time\n"

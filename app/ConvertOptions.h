@@ -26,7 +26,8 @@ struct ConvertRequest {
     std::optional<TColor> transparent;
     std::optional<TColor> background;
     std::string wav;
-    std::optional<int> quality;
+    std::optional<int> quality;                // JPG quality
+    std::optional<std::string> renderQuality;  // low, medium, high or best
     std::optional<int> stopAfter;
     std::optional<int> durationMs;  // record this long, without automatic stop
     int limitMs = 10 * 60 * 1000;   // an automatic stop that never comes ends here

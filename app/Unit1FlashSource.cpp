@@ -4,6 +4,7 @@
 
 #include "FlashHostView.h"
 #include "Guarded.h"
+#include "MovieFile.h"
 #include "WideString.h"
 #include "controls/ColorBox.h"
 #include "controls/SpinEdit.h"
@@ -182,9 +183,17 @@ bool TForm1::Recording(int number) const { return !m_pages.at(size_t(number - 1)
 void TForm1::OpenFlash(int number)
 {
     FlashPage& page = Flash(number);
+    const std::string previous = page.openDialog->FileName;
     if (!page.openDialog->Execute())
         return;
     const std::string path = page.openDialog->FileName;
+    // A file that is not a movie would load as an empty player and record blank
+    // pictures; the page keeps what it had.
+    if (std::optional<std::string> why = WhyNotAFlashMovie(path)) {
+        page.openDialog->FileName = previous;  // Replay and Start go on with the movie shown
+        WarningBox(NotAFlashMovieMessage(path, *why));
+        return;
+    }
     page.player->SetMovie(u"");
     page.player->LoadMovie(0, Utf8ToWide(path));
     m_pages[size_t(number - 1)].box->setTitle(QStringLiteral("Flash Movie Preview - ") +

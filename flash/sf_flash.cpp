@@ -147,6 +147,22 @@ int TsfFlashPlayer::CurrentFrame()
 
 int TsfFlashPlayer::TotalFrames() { return GetPropertyInt(flashdispid::TotalFrames); }
 
+TColor TsfFlashPlayer::BackdropColor()
+{
+    // A person watching sees the stage colour where the movie paints nothing: the
+    // movie's own, or the one the player was given in its place. The control draws
+    // without it (window mode "Transparent"), so the frame is composed over it here.
+    if (!CreateFailed() && ControlDispatch()) {
+        try {
+            const int stage = BackgroundColor();
+            if (stage >= 0)
+                return TColor(stage & 0xFFFFFF);
+        } catch (const std::exception&) {
+        }
+    }
+    return Color();
+}
+
 namespace {
 
 VARIANT getProperty(TsfFlashPlayer& player, DISPID id)

@@ -87,7 +87,9 @@ public:
     void SetVolumeControl(bool value);
     TsfFLVSkins FLVPlaybackSkin = flvclearskin;
 
-    // Frames as pictures.
+    // Frames as pictures. With TransparentSnapshots cleared, SnapshotBitmap32 and
+    // SnapshotPNG are opaque, as the frame shows over its background.
+    bool TransparentSnapshots = true;
     std::unique_ptr<TBitmap> SnapshotBitmap();
     std::unique_ptr<TsfBitmap> SnapshotBitmap32();
     std::unique_ptr<TsfPngImage> SnapshotPNG();
@@ -119,6 +121,7 @@ public:
 
 protected:
     void InitControlData(TControlData& data) override;
+    TColor BackdropColor() override;
 
 private:
     void fsCommandRelay(const std::u16string& command, const std::u16string& args);

@@ -201,6 +201,9 @@ protected:
     // The stream a "<stream>" token names (the player's table), or null.
     virtual TStream* TokenStream(const std::string&) { return nullptr; }
 
+    // The colour behind the control's content when the component is not transparent.
+    virtual TColor BackdropColor() { return Color(); }
+
 private:
     class EventDispatch;
     class FrameWindow;
@@ -210,9 +213,9 @@ private:
     void disconnect();
     void queryInPlaceInterfaces();
     void updateBackground();
+    void refreshBackground();
     void drawControl(HDC dc, const RECTL* bounds, DWORD aspect);
-    void twoBackgroundRendering();
-    void combinePixels(const RECT& r);
+    void alphaRendering();
     friend class TsfFlashPlayer;
 
     TControlData m_data;
@@ -228,6 +231,7 @@ private:
     bool m_alphaCapture = false;
     bool m_hasPendingRect = false;
     RECT m_pendingRect;
+    uint32_t m_backdropPixel = 0;  // what the last solid background fill used
     DWORD m_miscStatus = 0;
     DWORD m_propertyCookie = 0;
     DWORD m_eventCookie = 0;

@@ -6,6 +6,7 @@
 #include "sf_olecontrol.h"
 #include "sf_utils.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -65,7 +66,24 @@ void TsfOleControl::updateBackground()
         TSurface target{reinterpret_cast<uint32_t*>(dc->pixels), dc->width, dc->height, dc->stride};
         Parent()->PaintTo(target, -Left(), -Top());
     } else {
-        m_backgroundBuffer->Fill(ColorToPixel(Color(), 255));
+        m_backdropPixel = ColorToPixel(BackdropColor(), 255);
+        m_backgroundBuffer->Fill(m_backdropPixel);
+    }
+}
+
+void TsfOleControl::refreshBackground()
+{
+    if (m_backgroundStale) {
+        m_backgroundStale = false;
+        updateBackground();
+        return;
+    }
+    // The backdrop follows the colour it stands for: a movie names its stage colour
+    // only once it has loaded, and a player may be given another.
+    if (!m_transparent && m_backgroundBuffer && !m_alphaCapture &&
+        ColorToPixel(BackdropColor(), 255) != m_backdropPixel) {
+        updateBackground();
+        m_hasPendingRect = false;
     }
 }
 
@@ -87,15 +105,12 @@ void TsfOleControl::Paint()
 {
     if (m_paintingParent || !Parent() || !Parent()->Handle())
         return;
-    if (m_backgroundStale) {
-        m_backgroundStale = false;
-        updateBackground();
-    }
+    refreshBackground();
     if (OnPaint)
         OnPaint(this);
     if (Width() > 0 && Height() > 0 && m_viewObject && m_backBuffer) {
         if (m_alphaCapture) {
-            twoBackgroundRendering();
+            alphaRendering();
         } else {
             clearFlags(*m_backBuffer);
             if (m_hasPendingRect) {
@@ -186,9 +201,12 @@ std::unique_ptr<TBitmap> TsfOleControl::RenderBitmap()
 {
     if (!m_workBuffer || m_workBuffer->Width() < 1 || m_workBuffer->Height() < 1 || !m_viewObject)
         return nullptr;
+    // A fresh rendering of what the composed frame shows: the content over the same
+    // background, so that a snapshot and a copy of the frame never disagree.
+    refreshBackground();
     auto bitmap = std::make_unique<TBitmap>(m_workBuffer->Width(), m_workBuffer->Height(), pf32bit);
     clearFlags(*m_workBuffer);
-    m_workBuffer->FillRect(RECT{0, 0, m_workBuffer->Width(), m_workBuffer->Height()}, 0);
+    m_backgroundBuffer->DrawToBitmap(*m_workBuffer, 0, 0);
     RECTL bounds{0, 0, Width(), Height()};
     drawControl(m_workBuffer->DC(), &bounds, DVASPECT_CONTENT);
     for (int y = 0; y < bitmap->Height(); ++y)
@@ -196,38 +214,22 @@ std::unique_ptr<TBitmap> TsfOleControl::RenderBitmap()
     return bitmap;
 }
 
-void TsfOleControl::twoBackgroundRendering()
+void TsfOleControl::alphaRendering()
 {
+    // Drawn once over the background (the frame a person sees) and once over clear
+    // pixels (where the movie paints, and how opaquely). Both renderings show the same
+    // frame, so every feature of the movie, blend modes included, keeps its look.
     clearFlags(*m_backBuffer);
-    const RECT& r = m_pendingRect;
-    bool inside = m_hasPendingRect && r.right <= m_workBuffer->Width() && r.bottom <= m_workBuffer->Height();
-    if (!inside) {
-        m_backgroundBuffer->Fill(0xFF000000u);
-        drawControl(m_backgroundBuffer->DC(), nullptr, DVASPECT_TRANSPARENT);
-        m_backBuffer->Fill(0xFFFFFFFFu);
-        drawControl(m_backBuffer->DC(), nullptr, DVASPECT_TRANSPARENT);
-        combinePixels(RECT{0, 0, m_workBuffer->Width(), m_workBuffer->Height()});
-        return;
-    }
-    for (auto [fill, target] : {std::pair{0xFF000000u, m_backgroundBuffer.get()}, std::pair{0xFFFFFFFFu, m_backBuffer.get()}}) {
-        clearFlags(*m_workBuffer);
-        m_workBuffer->FillRect(RECT{0, 0, r.width(), r.height()}, fill);
-        MoveWindowOrg(m_workBuffer->DC(), -r.left, -r.top);
-        RECTL bounds{0, 0, r.right, r.bottom};
-        drawControl(m_workBuffer->DC(), &bounds, DVASPECT_TRANSPARENT);
-        MoveWindowOrg(m_workBuffer->DC(), r.left, r.top);
-        m_workBuffer->DrawToBitmap(*target, r.left, r.top, RECT{0, 0, r.width(), r.height()});
-    }
-    combinePixels(r);
-}
-
-
-
-void TsfOleControl::combinePixels(const RECT& r)
-{
-    for (int y = std::max(0, int(r.top)); y < std::min(int(r.bottom), m_backBuffer->Height()); ++y)
-        for (int x = std::max(0, int(r.left)); x < std::min(int(r.right), m_backBuffer->Width()); ++x) {
-            uint32_t* w = m_backBuffer->PixelPtr(x, y);
-            *w = CombineBlackWhite(*m_backgroundBuffer->PixelPtr(x, y), *w);
+    clearFlags(*m_workBuffer);
+    m_backgroundBuffer->DrawToBitmap(*m_backBuffer, 0, 0);
+    drawControl(m_backBuffer->DC(), nullptr, DVASPECT_TRANSPARENT);
+    m_workBuffer->Fill(0);
+    drawControl(m_workBuffer->DC(), nullptr, DVASPECT_TRANSPARENT);
+    const int width = std::min({m_backBuffer->Width(), m_workBuffer->Width(), m_backgroundBuffer->Width()});
+    const int height = std::min({m_backBuffer->Height(), m_workBuffer->Height(), m_backgroundBuffer->Height()});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t* seen = m_backBuffer->PixelPtr(x, y);
+            *seen = CombineWithBackdrop(*m_workBuffer->PixelPtr(x, y), *seen, *m_backgroundBuffer->PixelPtr(x, y));
         }
 }

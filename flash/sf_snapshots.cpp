@@ -1,5 +1,5 @@
-// Frames as pictures: the bitmap, JPEG and PNG snapshots, and the rendering that
-// reconstructs transparency from a frame drawn over black and over white.
+// Frames as pictures: the bitmap, JPEG and PNG snapshots. Each shows what the composed
+// frame shows; the PNG keeps the movie's transparency where it paints nothing.
 #include "Bitmap.h"
 #include "JPEGImage.h"
 #include "sf_flash.h"
@@ -27,6 +27,14 @@ std::unique_ptr<TJPEGImage> TsfFlashPlayer::SnapshotJPEG() { return RenderJPEG()
 std::unique_ptr<TsfBitmap> TsfFlashPlayer::SnapshotBitmap32()
 {
     auto r = std::make_unique<TsfBitmap>();
+    refreshBackground();
+    if (!TransparentSnapshots) {
+        m_hasPendingRect = false;
+        Paint();
+        r->Assign(m_backBuffer.get());
+        r->AlphaBlend = true;
+        return r;
+    }
     m_alphaCapture = true;
     try {
         Paint();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -145,13 +146,26 @@ std::string StripExtension(const std::string& s)
 
 } // namespace sf_utils
 
-uint32_t CombineBlackWhite(uint32_t k, uint32_t w)
+uint32_t CombineWithBackdrop(uint32_t overClear, uint32_t overBackdrop, uint32_t backdrop)
 {
-    // Over black a colour c of opacity a shows c*a/255, over white c*a/255 + 255 - a:
-    // the blue difference gives a, and dividing the black picture by a/255 gives c.
-    uint8_t a = static_cast<uint8_t>(255 - static_cast<uint8_t>((w & 0xFF) - (k & 0xFF)));
+    const int a = int(overClear >> 24);
     if (a == 0)
         return 0;
-    auto channel = [&](int shift) { return static_cast<uint32_t>(MulDiv(int((k >> shift) & 0xFF), 255, a)); };
-    return (uint32_t(a) << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    if (a == 255)
+        return overBackdrop | 0xFF000000u;
+    auto channel = [](uint32_t pixel, int shift) { return int((pixel >> shift) & 0xFF); };
+    // The colour the clear rendering holds, unless the movie's blending made the picture
+    // over the backdrop something a plain colour over it cannot give (a blend mode that
+    // mixes with what lies below): then the colour that gives that picture back.
+    uint32_t straight = uint32_t(a) << 24;
+    uint32_t matching = straight;
+    bool plain = true;
+    for (int shift : {16, 8, 0}) {
+        const int c = std::min(255, MulDiv(channel(overClear, shift), 255, a));
+        const int b = channel(backdrop, shift), o = channel(overBackdrop, shift);
+        plain = plain && std::abs((c * a + b * (255 - a) + 127) / 255 - o) <= 1;
+        straight |= uint32_t(c) << shift;
+        matching |= uint32_t(std::clamp(MulDiv(o * 255 - b * (255 - a), 1, a), 0, 255)) << shift;
+    }
+    return plain ? straight : matching;
 }

@@ -28,9 +28,11 @@ std::string OleErrorText(HRESULT hr);
 // -1 when the divisor is 0.
 int MulDiv(int number, int numerator, int denominator);
 
-// One pixel of the transparency reconstruction: k drawn over opaque black, w over
-// opaque white; the straight colour with its alpha.
-uint32_t CombineBlackWhite(uint32_t k, uint32_t w);
+// One pixel of a snapshot with alpha: the frame drawn over clear pixels (premultiplied
+// 0xAARRGGBB, the alpha of what the movie painted) and drawn over the backdrop (the
+// picture a person sees), and the backdrop itself. The result is a straight colour with
+// that alpha which, laid over the backdrop, gives the picture a person sees again.
+uint32_t CombineWithBackdrop(uint32_t overClear, uint32_t overBackdrop, uint32_t backdrop);
 
 namespace sf_utils {
 

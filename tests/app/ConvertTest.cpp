@@ -4,6 +4,7 @@
 #include "swf/Writer.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <array>
@@ -43,12 +44,13 @@ Outcome convert(const std::string& arguments)
 
 const swf::Rgba Colours[] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 0, 255}};
 
-// Four frames at 2 fps (half a second each): a 40x40 square at (10, 10) on white,
-// red, green, blue, then yellow.
-std::string writeMovie(const QTemporaryDir& dir, const char* name, int frames = 4, double fps = 2)
+// Four frames at 2 fps (half a second each): a 40x40 square at (10, 10) on the stage
+// (white unless said), red, green, blue, then yellow.
+std::string writeMovie(const QTemporaryDir& dir, const char* name, int frames = 4, double fps = 2,
+                       swf::Rgba stage = {255, 255, 255, 255})
 {
     swf::MovieBuilder b(100, 80, fps);
-    b.setBackground(swf::Rgba{255, 255, 255, 255});
+    b.setBackground(stage);
     std::vector<uint16_t> squares;
     for (const swf::Rgba& c : Colours)
         squares.push_back(b.addRectangle(swf::Rect{0, 40 * 20, 0, 40 * 20}, c));
@@ -259,12 +261,136 @@ TEST(Convert, AMovieBecomesImageSeriesOfEachFormat)
             const QColor square = image.pixelColor(30, 30), background = image.pixelColor(80, 70);
             // The i-th picture is taken at i * 600 ms: the square of movie frame i (the last stays).
             EXPECT_EQ(colourIndex(square.red(), square.green(), square.blue()), i % 4) << i;
-            // Snapshots draw the movie's shapes over black where the stage shows.
-            const int behind = colourIndex(background.red(), background.green(), background.blue());
-            EXPECT_TRUE(behind == 4 || behind == 5) << i << ": " << behind;
+            // The white stage behind the shapes; PNG pictures are clear where the movie
+            // paints nothing.
+            if (std::string(format) == "png")
+                EXPECT_EQ(background.alpha(), 0) << i;
+            else
+                EXPECT_EQ(colourIndex(background.red(), background.green(), background.blue()), 4) << i;
         }
         EXPECT_FALSE(QFile::exists(QString::fromStdString(folder) + QStringLiteral("/4.") + QString::fromLatin1(format)));
     }
+}
+
+// The pixels of the last picture of a file, as ffmpeg decodes it: RGBA, row by row.
+std::vector<uint8_t> lastPictureByFfmpeg(const std::string& file, int width, int height)
+{
+    FILE* pipe = popen(("ffmpeg -v error -i '" + file + "' -f rawvideo -pix_fmt rgba - 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return {};
+    std::vector<uint8_t> all;
+    std::array<char, 65536> chunk{};
+    while (size_t n = fread(chunk.data(), 1, chunk.size(), pipe))
+        all.insert(all.end(), chunk.data(), chunk.data() + n);
+    pclose(pipe);
+    const size_t frame = size_t(width) * size_t(height) * 4;
+    if (all.size() < frame || all.size() % frame != 0)
+        return {};
+    return std::vector<uint8_t>(all.end() - std::ptrdiff_t(frame), all.end());
+}
+
+struct Rgba8 {
+    int r, g, b, a;
+};
+
+Rgba8 pixelOf(const std::vector<uint8_t>& rgba, int width, int x, int y)
+{
+    const uint8_t* p = rgba.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+bool near(const Rgba8& p, int r, int g, int b, int tolerance)
+{
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance &&
+           p.a == 255;
+}
+
+TEST(Convert, EveryOutputShowsTheStageColourOrTheChosenBackground)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "blue.swf", 1, 2, swf::Rgba{0x14, 0x3C, 0xA0, 255});
+    struct Row {
+        const char* name;
+        const char* options;
+        const char* output;  // a file, or a folder holding 1.EXT
+        int tolerance;       // the colour reduction of the depth, JPEG's rounding
+    } rows[] = {
+        {"gif, 8 bit", "", "a.gif", 40},          {"gif, as source", "--depth source", "b.gif", 8},
+        {"avi, 8 bit", "", "c.avi", 40},          {"avi, 24 bit", "--depth 24", "d.avi", 0},
+        {"jpg", "--format jpg --quality 100", "e", 6}, {"bmp", "--format bmp", "f", 0},
+    };
+    for (bool chosen : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (chosen ? ", --background" : ""));
+            const std::string output = dir.filePath((chosen ? "green-" : "") + QString::fromLatin1(row.output)).toStdString();
+            Outcome out = convert("'" + movie + "' '" + output + "' --delay 100 --duration 700 -q " + row.options +
+                                  (chosen ? " --background '#00FF00'" : ""));
+            ASSERT_EQ(out.exitCode, 0) << out.output;
+            const bool series = QFileInfo(QString::fromStdString(output)).isDir();
+            const std::string file = series ? output + "/1." + std::string(row.options).substr(9, 3) : output;
+            const std::vector<uint8_t> rgba = lastPictureByFfmpeg(file, 100, 80);
+            ASSERT_FALSE(rgba.empty()) << file;
+            const Rgba8 stage = pixelOf(rgba, 100, 80, 70), square = pixelOf(rgba, 100, 30, 30);
+            if (chosen)
+                EXPECT_TRUE(near(stage, 0, 255, 0, row.tolerance)) << stage.r << "," << stage.g << "," << stage.b;
+            else
+                EXPECT_TRUE(near(stage, 0x14, 0x3C, 0xA0, row.tolerance)) << stage.r << "," << stage.g << "," << stage.b;
+            EXPECT_TRUE(near(square, 255, 0, 0, row.tolerance)) << square.r << "," << square.g << "," << square.b;
+        }
+    }
+    // PNG keeps its transparency where the movie paints nothing, unless a background is chosen.
+    for (bool chosen : {false, true}) {
+        const std::string folder = dir.filePath(chosen ? "png-green" : "png").toStdString();
+        Outcome out = convert("'" + movie + "' '" + folder + "' --format png --duration 1500 -q" +
+                              std::string(chosen ? " --background '#00FF00'" : ""));
+        ASSERT_EQ(out.exitCode, 0) << out.output;
+        const std::vector<uint8_t> rgba = lastPictureByFfmpeg(folder + "/1.png", 100, 80);
+        ASSERT_FALSE(rgba.empty());
+        const Rgba8 stage = pixelOf(rgba, 100, 80, 70);
+        EXPECT_TRUE(chosen ? near(stage, 0, 255, 0, 0) : stage.a == 0) << chosen << ": " << stage.a;
+        EXPECT_TRUE(near(pixelOf(rgba, 100, 30, 30), 255, 0, 0, 0));
+    }
+}
+
+TEST(Convert, FilesThatAreNotMoviesAreRefusedAndTouchNothing)
+{
+    QTemporaryDir dir;
+    struct Row {
+        const char* name;
+        std::string bytes;
+        const char* why;
+    } rows[] = {
+        {"random.swf", std::string("\x13\x9a\x77\x02\xee\x41\x90\x0c\x5d\x88\x21\xfe\x07\x33", 14), "no SWF or FLV signature"},
+        {"picture.swf", std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13), "a GIF picture"},
+        {"empty.swf", "", "the file is empty"},
+        {"cut.swf", std::string("FWS\x08\x40\x00", 6), ""},
+        {"broken.swf", std::string("CWS\x08\x40\x00\x00\x00garbage, not zlib", 26), ""},
+        {"no-frames.swf", "", "it has no frames"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string input = dir.filePath(row.name).toStdString();
+        if (std::string(row.name) == "no-frames.swf")
+            ASSERT_TRUE(swf::MovieBuilder(100, 80, 2).save(input).ok());  // a header and no frame
+        else
+            std::ofstream(input, std::ios::binary) << row.bytes;
+        for (const char* target : {"x.gif", "x.avi", "x-series"}) {
+            const std::string output = dir.filePath(target).toStdString();
+            Outcome out = convert("'" + input + "' '" + output + "'" +
+                                  (std::string(target) == "x-series" ? " --format png" : ""));
+            EXPECT_EQ(out.exitCode, 1) << out.output;
+            EXPECT_NE(out.output.find("error: " + input + ": not a Flash movie ("), std::string::npos) << out.output;
+            EXPECT_NE(out.output.find(row.why), std::string::npos) << out.output;
+            EXPECT_EQ(out.output.find("successfully"), std::string::npos) << out.output;
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(output)));
+        }
+    }
+    // A file already there stays as it was.
+    const std::string kept = dir.filePath("kept.gif").toStdString();
+    std::ofstream(kept, std::ios::binary) << "earlier result";
+    EXPECT_EQ(convert("'" + dir.filePath("random.swf").toStdString() + "' '" + kept + "'").exitCode, 1);
+    std::ifstream back(kept, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(back)), std::istreambuf_iterator<char>()), "earlier result");
 }
 
 TEST(Convert, SeveralInputsGoIntoAFolderUnderTheirOwnNames)

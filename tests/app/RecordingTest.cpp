@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <fstream>
 
 namespace {
 
@@ -197,6 +198,26 @@ TEST_F(FlashAppFixture, SizeFieldsResizeAndRecentreThePlayer)
     ASSERT_EQ(form->RecordedGIF->Count(), 1);
     EXPECT_EQ(form->RecordedGIF->Frames(0)->Bitmap()->Width(), 1000);
     EXPECT_EQ(form->RecordedGIF->Frames(0)->Bitmap()->Height(), 100);
+}
+
+TEST_F(FlashAppFixture, AFileThatIsNotAMovieIsRefusedAndThePageKeepsItsMovie)
+{
+    const std::string movie = WriteTestMovie(dir, "clip.swf", 6, 12);
+    open(1, movie);
+    const std::string junk = dir.filePath("junk.swf").toStdString();
+    std::ofstream(junk, std::ios::binary) << "\x89PNG\r\n\x1a\n not a movie";
+    dialogs.Boxes.clear();
+    open(1, junk);
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].kind, MessageKind::Warning);
+    EXPECT_EQ(dialogs.Boxes[0].text, junk + ": not a Flash movie (a PNG picture, not a movie)");
+    EXPECT_EQ(form->GroupBox1x->title(), QStringLiteral("Flash Movie Preview - clip.swf"));
+    EXPECT_EQ(form->OpenDialog1x.FileName, movie);
+    form->StartGIFRecording(false);
+    clock.AdvanceBy(250);
+    form->StopGIFRecording();
+    ASSERT_TRUE(form->RecordedGIF);
+    EXPECT_GE(form->RecordedGIF->Count(), 2);  // the movie shown, not a blank player
 }
 
 TEST_F(FlashAppFixture, ABackgroundColourChangeReloadsTheMovie)

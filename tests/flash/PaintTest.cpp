@@ -37,11 +37,35 @@ TEST_F(PaintTest, FramesAreComposedOverTheBackgroundAndCopiedToTheParent)
     EXPECT_EQ(canvas.GetPixel(15, 15), clRed);
     EXPECT_EQ(canvas.GetPixel(110, 55), clBlue);
 
-    // SnapshotBitmap renders afresh over black: no background.
+    // SnapshotBitmap renders afresh, and shows what the frame shows.
     auto snapshot = player->SnapshotBitmap();
     EXPECT_EQ(snapshot->PixelFormat(), pf32bit);
-    EXPECT_EQ(snapshot->GetPixel(0, 0), clBlack);
+    EXPECT_EQ(snapshot->GetPixel(0, 0), clWhite);
     EXPECT_EQ(snapshot->GetPixel(15, 15), clRed);
+}
+
+TEST_F(PaintTest, TheStageColourTheControlNamesIsTheBackdrop)
+{
+    auto player = makePlayer();
+    player->SetBounds(0, 0, 100, 50);
+    player->SetColor(clWhite);
+    player->SetTransparent(false);
+    control->backgroundColor = 0x00A03C14;  // #143CA0, as the loaded movie reports it
+    control->drawColour = 0xFFFF0000;
+    control->windowlessSite()->InvalidateRect(nullptr, 0);
+    EXPECT_EQ(player->BackBuffer()->Pixel(0, 0), 0xFF143CA0u);
+    EXPECT_EQ(player->SnapshotBitmap()->GetPixel(0, 0), TColor(0x00A03C14));
+    // A later change of colour is seen at the next repaint, even one of a small area.
+    control->backgroundColor = 0x0000FF00;
+    RECT small{10, 10, 30, 20};
+    control->windowlessSite()->InvalidateRect(&small, 0);
+    EXPECT_EQ(player->BackBuffer()->Pixel(0, 0), 0xFF00FF00u);
+    // PNG: clear where nothing is drawn, opaque when asked.
+    EXPECT_EQ(player->SnapshotPNG()->AlphaRow(0)[0], 0);
+    player->TransparentSnapshots = false;
+    auto opaque = player->SnapshotPNG();
+    EXPECT_EQ(opaque->AlphaRow(0)[0], 255);
+    EXPECT_EQ(opaque->Pixels(0, 0), clLime);
 }
 
 TEST_F(PaintTest, TransparentPlayersCaptureTheParentBehindThem)
@@ -106,17 +130,22 @@ TEST_F(PaintTest, SnapshotPngReconstructsAlphaAndStraightColour)
     EXPECT_EQ(player->BackBuffer()->Pixel(0, 0) >> 24, 0xFFu);
 }
 
-TEST(CombineTest, BlackAndWhiteRenderingsGiveAlphaAndColour)
+TEST(CombineTest, ClearAndBackdropRenderingsGiveAlphaAndColour)
 {
     struct Case {
-        uint32_t k, w, want;
+        uint32_t clear, seen, backdrop, want;
     } cases[] = {
-        {0xFF123456, 0xFF123456, 0xFF123456},  // opaque: unchanged
-        {0xFF000000, 0xFFFFFFFF, 0x00000000},  // nothing drawn
-        {0xFF800000, 0xFFFF7F7F, 0x80FF0000},  // half-transparent red
+        {0xFF123456, 0xFF123456, 0xFFFFFFFF, 0xFF123456},  // opaque: as seen
+        {0xFF102030, 0xFF405060, 0xFF143CA0, 0xFF405060},  // opaque but blended with the stage: as seen
+        {0x00000000, 0xFF143CA0, 0xFF143CA0, 0x00000000},  // nothing drawn
+        {0x80800000, 0xFFFF7F7F, 0xFFFFFFFF, 0x80FF0000},  // half-transparent red over white
+        {0x80800000, 0xFF8A1E50, 0xFF143CA0, 0x80FF0000},  // the same over a blue stage
+        // Half-covering a stage it multiplies with: the colour that gives the seen
+        // picture again over the stage, not the colour drawn over clear pixels.
+        {0x80800000, 0xFF0A1E4F, 0xFF143CA0, 0x80000000},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CombineBlackWhite(c.k, c.w), c.want) << std::hex << c.k;
+        EXPECT_EQ(CombineWithBackdrop(c.clear, c.seen, c.backdrop), c.want) << std::hex << c.clear << " " << c.seen;
 }
 
 TEST_F(PaintTest, RightButtonAndCursorRules)

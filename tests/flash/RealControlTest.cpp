@@ -109,18 +109,25 @@ TEST_F(RealControlTest, CapturesShowTheComposedFrame)
     player->GotoFrame(2);
     clock.ProcessMessages();
 
-    // CopyFrameTo: the composed frame, over the host's white (the control is
-    // transparent, so the stage colour is not painted).
+    // CopyFrameTo: the composed frame, over the movie's blue stage (the control draws
+    // without it, the host composes the frame over it), not the player's white.
     TBitmap frame(kW, kH, pf32bit);
     player->CopyFrameTo(frame.Canvas());
     EXPECT_EQ(frame.GetPixel(25, 10), clRed);    // the square at x 20..40
-    EXPECT_EQ(frame.GetPixel(5, 10), clWhite);   // nothing drawn
-    EXPECT_EQ(frame.GetPixel(5, 70), clWhite);
+    EXPECT_EQ(frame.GetPixel(5, 10), clBlue);    // nothing drawn: the stage
+    EXPECT_EQ(frame.GetPixel(5, 70), clBlue);
 
-    // SnapshotBitmap renders over black.
+    // SnapshotBitmap renders afresh and shows the same.
     auto snapshot = player->SnapshotBitmap();
-    EXPECT_EQ(snapshot->GetPixel(5, 10), clBlack);
+    EXPECT_EQ(snapshot->GetPixel(5, 10), clBlue);
     EXPECT_EQ(snapshot->GetPixel(25, 10), clRed);
+
+    // A colour given to the player takes the stage's place (the control repaints).
+    player->SetBackgroundColor(int(clLime));
+    player->CopyFrameTo(frame.Canvas());
+    EXPECT_EQ(frame.GetPixel(5, 10), clLime);
+    EXPECT_EQ(player->SnapshotBitmap()->GetPixel(5, 70), clLime);
+    player->SetBackgroundColor(-1);
 
     // SnapshotPNG: alpha and straight colour of the half-transparent bar.
     auto png = player->SnapshotPNG();

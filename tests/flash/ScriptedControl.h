@@ -28,6 +28,7 @@ public:
     RECT drawRect{10, 10, 30, 20};
     std::vector<uint8_t> savedState = {'s', 't', 'a', 't', 'e'};
     LONG totalFrames = 12;
+    LONG backgroundColor = -1;  // none: no movie names its stage colour
     LONG currentFrame = 0;
 
     // What the host did.
@@ -97,6 +98,8 @@ public:
                 *result = VariantFromInt32(totalFrames);
             else if (id == 125)
                 *result = VariantFromBool(true);
+            else if (id == flashdispid::BackgroundColor)
+                *result = VariantFromInt32(backgroundColor);
             else
                 *result = VariantFromInt32(0);
         } else if (params && params->cArgs == 1) {
