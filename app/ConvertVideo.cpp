@@ -32,7 +32,7 @@ bool IsVideoInput(const std::string& path)
         if (head == "FWS" || head == "CWS" || head == "ZWS" || head == "FLV")
             return false;  // the Flash pages' movies
     }
-    if (media::VideoSource::LooksLikeMedia(path))
+    if (media::VideoSource::LooksLikeVideo(path))
         return true;
     std::string extension = fs::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return char(std::tolower(c)); });
@@ -106,6 +106,8 @@ bool VideoJob::refusedOptions()
         fail(m_job.input + " is a video: videos convert to GIF only");
     else if (r.background)
         fail("--background goes with Flash movies, not with the video " + m_job.input);
+    else if (r.renderQuality)
+        fail("a drawing --quality goes with Flash movies, not with the video " + m_job.input);
     return m_failed;
 }
 

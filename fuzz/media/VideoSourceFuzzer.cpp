@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     limits.maxPixels = 1 << 20;
     std::string error;
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    media::VideoSource::LooksLikeMedia(path);
+    media::VideoSource::LooksLikeVideo(path);
     if (auto source = media::VideoSource::Open(path, limits, error)) {
         std::vector<uint32_t> picture(32 * 24);
         for (int frame : {1, 2, 5, 0, 3})

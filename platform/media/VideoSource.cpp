@@ -392,7 +392,7 @@ void VideoSource::Render(int width, int height, uint32_t* pixels, int stride)
     }
 }
 
-bool VideoSource::LooksLikeMedia(const std::string& path)
+bool VideoSource::LooksLikeVideo(const std::string& path)
 {
     QuietLibraries();
     std::ifstream in(path, std::ios::binary);
@@ -409,7 +409,18 @@ bool VideoSource::LooksLikeMedia(const std::string& path)
     probe.buf = head.data();
     probe.buf_size = size;
     int score = 0;
-    return av_probe_input_format3(&probe, 1, &score) != nullptr && score > AVPROBE_SCORE_MAX / 4;
+    const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
+    if (!format || score <= AVPROBE_SCORE_MAX / 4)
+        return false;
+    // Containers of moving pictures; pictures, sound and Flash's own files are not.
+    static const char* const containers[] = {"avi", "mov", "mp4", "matroska", "webm", "mpeg", "mpegts", "mpegvideo",
+                                             "asf", "ogg", "nut", "ivf", "m4v", "h264", "hevc", "yuv4mpegpipe", "dv",
+                                             "rm"};
+    const std::string names = std::string(",") + format->name + ",";
+    for (const char* c : containers)
+        if (names.find(std::string(",") + c + ",") != std::string::npos)
+            return true;
+    return false;
 }
 
 } // namespace media

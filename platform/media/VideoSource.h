@@ -46,9 +46,9 @@ public:
     // blue, green, red, alpha 255) into rows of stride bytes.
     void Render(int width, int height, uint32_t* pixels, int stride);
 
-    // True when the file's first bytes are those of a media file FFmpeg reads (by
-    // content alone, whatever its name).
-    static bool LooksLikeMedia(const std::string& path);
+    // True when the file's first bytes are those of a video container FFmpeg reads
+    // (by content alone, whatever its name); pictures and sound files are not.
+    static bool LooksLikeVideo(const std::string& path);
 
 private:
     struct State;

@@ -189,7 +189,11 @@ TEST_F(ConvertVideo, BadVideosEndWithAClearMessageAndTouchNothing)
     std::vector<char> head = testvideo::readAll(video("whole.mp4", testvideo::Kinds[4].codecArgs));
     head.resize(300);
     testvideo::writeAll(path("head.mp4"), head);
-    ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=duration=0.5 '" + path("tone.wav") + "'").c_str()), 0);
+    for (const char* sound : {"tone.wav", "tone.mkv"})
+        ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=duration=0.5 -c:a pcm_s16le '" +
+                               path(sound) + "'")
+                                  .c_str()),
+                  0);
     testvideo::MakeHugeAvi(video("small.avi"), path("huge.avi"), false);
     struct Case {
         std::string input;
@@ -199,7 +203,8 @@ TEST_F(ConvertVideo, BadVideosEndWithAClearMessageAndTouchNothing)
         {path("missing.avi"), "error: cannot open "},
         {path("empty.avi"), ": the file is empty"},
         {path("head.mp4"), "error: cannot open "},
-        {path("tone.wav"), ": the file has no video stream"},
+        {path("tone.mkv"), ": the file has no video stream"},
+        {path("tone.wav"), "error: "},  // not a video by its content: the Flash pages refuse it
         {path("huge.avi"), ": the video is 20000 x 20000 pixels"},
     };
     const std::string output = path("keep.gif");
@@ -215,6 +220,13 @@ TEST_F(ConvertVideo, BadVideosEndWithAClearMessageAndTouchNothing)
     EXPECT_EQ(avi.exitCode, 1);
     EXPECT_NE(avi.output.find("videos convert to GIF only"), std::string::npos) << avi.output;
     EXPECT_FALSE(std::filesystem::exists(path("out.avi")));
+    // Options of the Flash pages only.
+    for (const char* option : {"--background '#FF0000'", "--quality best"}) {
+        const Outcome run = convert("'" + path("small.avi") + "' '" + path("x.gif") + "' " + option);
+        EXPECT_EQ(run.exitCode, 1) << option;
+        EXPECT_NE(run.output.find("goes with Flash movies, not with the video"), std::string::npos) << run.output;
+        EXPECT_FALSE(std::filesystem::exists(path("x.gif")));
+    }
 }
 
 } // namespace

@@ -154,10 +154,36 @@ TEST_F(MediaFixture, TellsVideosFromOtherFilesByContent)
     FILE* f = fopen(text.c_str(), "w");
     fputs("These are notes, not a video.\n", f);
     fclose(f);
-    EXPECT_TRUE(media::VideoSource::LooksLikeMedia(avi));
-    EXPECT_TRUE(media::VideoSource::LooksLikeMedia(renamed));
-    EXPECT_FALSE(media::VideoSource::LooksLikeMedia(text));
-    EXPECT_FALSE(media::VideoSource::LooksLikeMedia(folder() + "/missing.avi"));
+    EXPECT_TRUE(media::VideoSource::LooksLikeVideo(avi));
+    EXPECT_TRUE(media::VideoSource::LooksLikeVideo(renamed));
+    EXPECT_FALSE(media::VideoSource::LooksLikeVideo(text));
+    EXPECT_FALSE(media::VideoSource::LooksLikeVideo(folder() + "/missing.avi"));
+    // Every other container of the open dialog is a video; pictures and sound are not,
+    // whatever their names.
+    struct Made {
+        const char* name;
+        const char* input;
+        const char* output;
+        bool video;
+    };
+    const Made made[] = {
+        {"a.webm", "testsrc2=size=32x24:duration=0.5", "-c:v libvpx", true},
+        {"a.mkv", "testsrc2=size=32x24:duration=0.5", "-c:v libx264", true},
+        {"a.mov", "testsrc2=size=32x24:duration=0.5", "-c:v mpeg4", true},
+        {"a.mpg", "testsrc2=size=32x24:duration=0.5", "-c:v mpeg2video", true},
+        {"gif.avi", "testsrc2=size=32x24:duration=0.5", "-f gif", false},
+        {"png.mp4", "testsrc2=size=32x24", "-frames:v 1 -f image2 -c:v png", false},
+        {"tone.mkv", "sine=duration=0.5", "-f wav", false},
+    };
+    for (const Made& m : made) {
+        const std::string p = folder() + "/" + m.name;
+        ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i " + std::string(m.input) + " " + m.output +
+                               " '" + p + "'")
+                                  .c_str()),
+                  0)
+            << m.name;
+        EXPECT_EQ(media::VideoSource::LooksLikeVideo(p), m.video) << m.name;
+    }
 }
 
 } // namespace
