@@ -42,11 +42,15 @@ bool IsVideoInput(const std::string& path)
 
 namespace {
 
-std::string OneLine(std::string text)
+// The message's line breaks as the terminal's.
+std::string OneLine(const std::string& text)
 {
-    for (size_t at; (at = text.find("\r\n")) != std::string::npos;)
-        text.replace(at, 2, "\n");
-    return text;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            out += text[i];
+    return out;
 }
 
 class VideoJob {
