@@ -48,7 +48,7 @@ bool parseWindow(const std::string& text, ScreenshotWindow& window)
 CommandLine parseOptions(const std::vector<std::string>& args)
 {
     CommandLine line;
-    bool pageGiven = false, windowGiven = false;
+    bool pageGiven = false, windowGiven = false, openGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -75,6 +75,20 @@ CommandLine parseOptions(const std::vector<std::string>& args)
                 return usageError("--window needs main, preview or images");
             windowGiven = true;
             ++i;
+        } else if (arg == "--open") {
+            if (!hasValue || args[i + 1].empty())
+                return usageError("--open needs a file name");
+            line.screenshotOpen = args[++i];
+            openGiven = true;
+        } else if (arg == "--play") {
+            int ms = 0;
+            const std::string& v = hasValue ? args[i + 1] : arg;
+            auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), ms);
+            if (!hasValue || ec != std::errc() || ptr != v.data() + v.size() || ms < 0 || ms > 3600000)
+                return usageError("--play needs milliseconds from 0 to 3600000");
+            line.screenshotPlayMs = ms;
+            openGiven = true;
+            ++i;
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option " + arg);
         } else {
@@ -85,6 +99,8 @@ CommandLine parseOptions(const std::vector<std::string>& args)
         return usageError("--page and --window go with --screenshot");
     if (pageGiven && line.window != ScreenshotWindow::Main)
         return usageError("--page shows a page of the main window");
+    if (openGiven && (line.action != ProgramAction::Screenshot || line.window != ScreenshotWindow::Main))
+        return usageError("--open and --play go with --screenshot of the main window");
     return line;
 }
 
@@ -132,6 +148,8 @@ std::string UsageText()
            "  --screenshot FILE   render a window offscreen into the PNG file FILE and exit\n"
            "  --page N            with --screenshot: show page N (1 to 4) of the main window\n"
            "  --window NAME       with --screenshot: main (default), preview or images\n"
+           "  --open FILE         with --screenshot: open FILE on the page and play it\n"
+           "  --play MS           how long it plays before the picture (default 1000)\n"
            "  --version           print the version and exit\n"
            "  -h, --help          print this help and exit\n";
 }

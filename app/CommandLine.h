@@ -15,6 +15,8 @@ struct CommandLine {
     std::string screenshotFile;
     int page = 1;  // the main window's page shown in a screenshot, 1 to 4
     ScreenshotWindow window = ScreenshotWindow::Main;
+    std::string screenshotOpen;  // a movie or video opened on the page and played
+    int screenshotPlayMs = 1000; // for this long, in virtual time
     std::string error;  // what was wrong, for UsageError
     std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };

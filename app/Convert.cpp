@@ -1,4 +1,5 @@
 #include "Convert.h"
+#include "ConvertVideo.h"
 
 #include "Dialogs.h"
 #include "Guarded.h"
@@ -301,6 +302,10 @@ int RunConvert(const ConvertRequest& request, std::ostream& err)
     for (const ConvertJob& job : request.jobs) {
         if (request.jobs.size() > 1)
             err << job.input << " -> " << job.output << "\n";
+        if (IsVideoInput(job.input)) {
+            allSaved = ConvertVideo(request, job, err) && allSaved;
+            continue;
+        }
         Outcome outcome;
         if (request.realTime) {
             RealTimeClock clock;

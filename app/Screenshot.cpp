@@ -1,7 +1,9 @@
 #include "Screenshot.h"
 
 #include "Dialogs.h"
+#include "Guarded.h"
 #include "SaveFile.h"
+#include "Scheduler.h"
 #include "Unit1.h"
 #include "look/AppFont.h"
 #include "look/Skin.h"
@@ -12,6 +14,7 @@
 #include <QBuffer>
 #include <QTabWidget>
 #include <cstdio>
+#include <filesystem>
 
 void PrepareApplication()
 {
@@ -54,11 +57,44 @@ QWidget& chosenWindow(const Windows& windows, const CommandLine& line)
     return *windows.main;
 }
 
+// Opens the file on the page with its Open button, answering the dialog, presses
+// Play and lets it play in virtual time. False when the page reported an error.
+bool playOnPage(TForm1& form, const CommandLine& line)
+{
+    ScriptedDialogService dialogs;
+    ScopedDialogService useDialogs(dialogs);
+    bool failed = false;
+    dialogs.OnBox = [&](const ScriptedDialogService::Shown& box) {
+        if (box.caption == ApplicationTitle()) {
+            std::fprintf(stderr, "tovrane: %s\n", box.text.c_str());
+            failed = true;
+        }
+    };
+    form.SettingsHintShown = true;
+    std::error_code ec;
+    dialogs.AnswerFile(std::filesystem::absolute(line.screenshotOpen, ec).string());
+    if (line.page == 4) {
+        RunGuarded([&] { form.OpenVideo(); });
+        if (!failed)
+            RunGuarded([&] { form.PlayVideo(); });
+    } else {
+        RunGuarded([&] {
+            form.OpenFlash(line.page);
+            form.PlayFlash(line.page);
+        });
+    }
+    if (auto* clock = dynamic_cast<VirtualClock*>(&Scheduler::Current()))
+        clock->AdvanceBy(line.screenshotPlayMs);
+    return !failed;
+}
+
 } // namespace
 
 int WriteScreenshot(const CommandLine& line)
 {
     Windows windows = CreateWindows();
+    if (!line.screenshotOpen.empty() && !playOnPage(*windows.main, line))
+        return 1;
     const QImage picture = RenderWindow(chosenWindow(windows, line));
     QByteArray png;
     QBuffer buffer(&png);

@@ -4,6 +4,8 @@
 #include "Centring.h"
 #include "FlashHostView.h"
 #include "JPEGImage.h"
+#include "VideoView.h"
+#include "WindowCanvas.h"
 #include "RxGIF.h"
 #include "controls/Anchors.h"
 #include "sf_flash.h"
@@ -118,6 +120,7 @@ void TForm1::FormCreate()
 {
     SettingsHintShown = false;
     RecordedGIF = std::make_unique<TGIFImage>();
+    VideoCanvas = std::make_unique<TWindowCanvas>(VideoPlayer->Window());
     setWindowTitle(QStringLiteral("Tovrane 2.3"));
 }
 

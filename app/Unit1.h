@@ -5,8 +5,10 @@
 
 #include "AviWriter.h"
 #include "Dialogs.h"
+#include "MediaPlayer.h"
 #include "Timer.h"
 #include "Unit1PreviewArea.h"
+#include "VideoView.h"
 
 #include <QWidget>
 #include <array>
@@ -30,6 +32,7 @@ class TColorBox;
 class TForm2;
 class TForm4;
 class TSpinEdit;
+class TWindowCanvas;
 
 // The hidden picture holder whose bitmap is the capture surface of pages 1, 2 and 4:
 // the bitmap is made on first use at the holder's size.
@@ -130,7 +133,7 @@ public:
     // Page 4: AVI to GIF.
     QGroupBox* GroupBox1 = nullptr;
     QFrame* PanelB = nullptr;
-    QWidget* VideoPlayer = nullptr;
+    VideoView* VideoPlayer = nullptr;
     QAction* fromcurrentposition1 = nullptr;
     QAction* frombeginning1 = nullptr;
     TSpinEdit* DelayEdit = nullptr;
@@ -151,6 +154,12 @@ public:
     // The dialogs of the Flash pages; each open dialog keeps the path last chosen.
     TOpenDialog OpenDialog1x, OpenDialog1y, OpenDialog1z;
     TSaveDialog SaveDialog1x, SaveDialog1y;
+    // Page 4: the video's dialogs, its invisible media player drawing into
+    // VideoPlayer, and the canvas on VideoPlayer's window that captures copy from.
+    TOpenDialog OpenDialog1;
+    TSaveDialog SaveDialog1;
+    TMediaPlayer MediaPlayer1;
+    std::unique_ptr<TWindowCanvas> VideoCanvas;
     std::string SelectDirectoryTitle = "選取資料夾";
 
     // The results: one animation for pages 1, 2 and 4, the AVI writer whose Bitmaps
@@ -187,6 +196,22 @@ public:
     void CaptureImage();
     void StopRecording(int number);
 
+    // The video page: a video is chosen once the media player has a file name.
+    bool VideoChosen() const { return !MediaPlayer1.FileName.empty(); }
+    void OpenVideo();
+    void PlayVideo();  // Play and Replay alike
+    void PauseVideo();
+    void VideoTrackBarPressed();
+    void VideoTrackBarReleased();
+    void VideoStartMenuOpened();
+    void VideoStartMenuClosed();
+    void StartVideoRecording(bool fromBeginning);
+    void CaptureVideoFrame();
+    void VideoMonitorTick();
+    void StopVideoRecording();
+    void SaveVideoGIF();
+    void PreviewVideoGIF();
+
     // Saving and previews.
     void SaveGIF();
     void SaveAVI();
@@ -211,6 +236,10 @@ private:
     void buildAviSettings(QGroupBox& box);
     void buildImagesSettings(QGroupBox& box);
     void buildVideoSettings(QGroupBox& box);
+    void createVideoPlayer();
+    void wireVideoPage();
+    void applyVideoSize();
+    void fitVideoToView();
     void setUpTimers();
     void createPlayers();
     void centreView(size_t index);

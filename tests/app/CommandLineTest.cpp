@@ -26,6 +26,12 @@ TEST(CommandLine, ActionsOfTheOptions)
     EXPECT_EQ(preview.action, ProgramAction::Screenshot);
     EXPECT_EQ(preview.window, ScreenshotWindow::ImagePreview);
     EXPECT_EQ(parse({"--screenshot", "p.png"}).page, 1);
+
+    CommandLine playing = parse({"--screenshot", "v.png", "--page", "4", "--open", "clip.mp4", "--play", "1500"});
+    EXPECT_EQ(playing.action, ProgramAction::Screenshot);
+    EXPECT_EQ(playing.screenshotOpen, "clip.mp4");
+    EXPECT_EQ(playing.screenshotPlayMs, 1500);
+    EXPECT_EQ(parse({"--screenshot", "v.png", "--open", "m.swf"}).screenshotPlayMs, 1000);
 }
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrong)
@@ -40,6 +46,10 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
         {"--page", "2"},
         {"--screenshot", "a.png", "--window", "other"},
         {"--screenshot", "a.png", "--window", "preview", "--page", "2"},
+        {"--open", "clip.avi"},
+        {"--screenshot", "a.png", "--open"},
+        {"--screenshot", "a.png", "--play", "-5"},
+        {"--screenshot", "a.png", "--window", "preview", "--open", "clip.avi"},
         {"--bogus"},
         {"bogus"},
     };
