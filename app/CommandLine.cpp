@@ -48,7 +48,7 @@ bool parseWindow(const std::string& text, ScreenshotWindow& window)
 CommandLine parseOptions(const std::vector<std::string>& args)
 {
     CommandLine line;
-    bool pageGiven = false, windowGiven = false;
+    bool pageGiven = false, windowGiven = false, frameGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -75,6 +75,17 @@ CommandLine parseOptions(const std::vector<std::string>& args)
                 return usageError("--window needs main, preview or images");
             windowGiven = true;
             ++i;
+        } else if (arg == "--open") {
+            if (!hasValue || args[i + 1].empty())
+                return usageError("--open needs a GIF file or a folder of images");
+            line.openPath = args[++i];
+        } else if (arg == "--frame") {
+            const std::string value = hasValue ? args[i + 1] : "";
+            auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), line.frame);
+            if (!hasValue || ec != std::errc() || ptr != value.data() + value.size() || line.frame < 1)
+                return usageError("--frame needs a frame number from 1");
+            frameGiven = true;
+            ++i;
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option " + arg);
         } else {
@@ -85,6 +96,10 @@ CommandLine parseOptions(const std::vector<std::string>& args)
         return usageError("--page and --window go with --screenshot");
     if (pageGiven && line.window != ScreenshotWindow::Main)
         return usageError("--page shows a page of the main window");
+    if (!line.openPath.empty() && line.window == ScreenshotWindow::Main)
+        return usageError("--open goes with --window preview or images");
+    if (frameGiven && (line.window != ScreenshotWindow::Preview || line.openPath.empty()))
+        return usageError("--frame goes with --window preview --open FILE.gif");
     return line;
 }
 
@@ -123,6 +138,7 @@ std::string UsageText()
     return "Usage: tovrane [OPTIONS]\n"
            "       tovrane convert INPUT OUTPUT [OPTIONS]   (see tovrane convert --help)\n"
            "       tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
+           "       tovrane render INPUT.gif OUTPUT.png [--frame N] [--transparent]\n"
            "Converts Flash movies (SWF, FLV) into animated GIF, AVI and JPG/PNG/BMP series,\n"
            "and AVI videos into animated GIF.\n"
            "\n"
@@ -132,6 +148,9 @@ std::string UsageText()
            "  --screenshot FILE   render a window offscreen into the PNG file FILE and exit\n"
            "  --page N            with --screenshot: show page N (1 to 4) of the main window\n"
            "  --window NAME       with --screenshot: main (default), preview or images\n"
+           "  --open PATH         with --window preview: the GIF file it plays; with\n"
+           "                      --window images: the folder of 1.jpg, 2.jpg ... it shows\n"
+           "  --frame N           with --window preview --open: show frame N (from 1)\n"
            "  --version           print the version and exit\n"
            "  -h, --help          print this help and exit\n";
 }

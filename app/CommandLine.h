@@ -15,6 +15,10 @@ struct CommandLine {
     std::string screenshotFile;
     int page = 1;  // the main window's page shown in a screenshot, 1 to 4
     ScreenshotWindow window = ScreenshotWindow::Main;
+    // What a preview window holds in a screenshot: a GIF file (preview) or a folder of
+    // numbered images (images); frame is the GIF's frame shown, from 1.
+    std::string openPath;
+    int frame = 1;
     std::string error;  // what was wrong, for UsageError
     std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };

@@ -1,10 +1,17 @@
 #include "prev_image_series.h"
 
+#include "Bitmap.h"
+#include "Canvas.h"
+#include "Guarded.h"
+#include "JPEGImage.h"
 #include "controls/Anchors.h"
 #include "controls/SpinEdit.h"
 #include "prev.h"
+#include "sf_pngimage.h"
 
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -56,9 +63,76 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner, PreviewWindowFlags())
     ImageNumber->setValue(1);
     CloseButton = barButton(*BottomBar, "CloseButton", QStringLiteral("關閉"), QRect(321, 5, 95, 31), akTop | akRight);
 
-    connect(BackButton, &QPushButton::clicked, this, &TForm4::BackClick);
-    connect(ForwardButton, &QPushButton::clicked, this, &TForm4::ForwardClick);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
+    OnClick(*BackButton, [this] { BackClick(); });
+    OnClick(*ForwardButton, [this] { ForwardClick(); });
+    OnClick(*CloseButton, [this] { reject(); });
+    connect(ImageNumber, &TSpinEdit::changed, this, [this] { RunGuarded([this] { ImageNumberChange(); }); });
+}
+
+namespace {
+
+template <typename List>
+int countOf(const List* list)
+{
+    return list ? int(list->size()) : 0;
+}
+
+} // namespace
+
+bool TForm4::Prepare()
+{
+    auto show = [this](const char* caption, TGraphic& first, int count) {
+        setWindowTitle(QString::fromLatin1(caption));
+        ShowPicture(first);
+        ImageNumber->setMaxValue(count);
+        return true;
+    };
+    if (const int n = countOf(m_series.jpg))
+        return show("Preview JPEG Images", *m_series.jpg->front(), n);
+    if (const int n = countOf(m_series.png))
+        return show("Preview PNG Images", *m_series.png->front(), n);
+    if (const int n = countOf(m_series.bmp))
+        return show("Preview BMP Images", *m_series.bmp->front(), n);
+    return false;
+}
+
+void TForm4::ShowModal() { exec(); }
+
+void TForm4::ShowPicture(TGraphic& picture)
+{
+    const int w = picture.Width(), h = picture.Height();
+    if (w <= 0 || h <= 0) {
+        Image1->setPixmap(QPixmap());
+        return;
+    }
+    // Drawn over the window's own colour, on which a transparent PNG stands.
+    const QColor window = Image1->palette().color(QPalette::Window);
+    TBitmap copy(w, h, pf32bit);
+    copy.Canvas().Brush.Color = RGB(uint8_t(window.red()), uint8_t(window.green()), uint8_t(window.blue()));
+    copy.Canvas().FillRect(Rect(0, 0, w, h));
+    copy.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = copy.ScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+    }
+    Image1->setPixmap(QPixmap::fromImage(image));
+}
+
+void TForm4::ImageNumberChange()
+{
+    const std::optional<int> value = ImageNumber->value();
+    if (!value || *value < 1)
+        return;
+    const size_t n = size_t(*value);
+    if (n <= size_t(countOf(m_series.jpg)))
+        ShowPicture(*(*m_series.jpg)[n - 1]);
+    else if (n <= size_t(countOf(m_series.png)))
+        ShowPicture(*(*m_series.png)[n - 1]);
+    else if (n <= size_t(countOf(m_series.bmp)))
+        ShowPicture(*(*m_series.bmp)[n - 1]);
 }
 
 void TForm4::BackClick()
