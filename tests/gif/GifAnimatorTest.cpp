@@ -1,9 +1,12 @@
 // The animator in virtual time: display times, stepping and its notifications, the
-// composition by disposal and transparent colour, painting, damaged and huge images.
+// composition by disposal and transparent colour, painting, damaged and huge images;
+// and its timer.
 #include "GIFCtrl.h"
 #include "GifTestSupport.h"
 
 #include "Canvas.h"
+#include "Dialogs.h"
+#include "Exceptions.h"
 #include "Scheduler.h"
 
 #include <gtest/gtest.h>
@@ -357,4 +360,64 @@ TEST_F(AnimatorFixture, DamagedFilesShowWhatCouldBeRead)
         }
     }
     EXPECT_GT(framesSeen, 20);
+}
+
+TEST(RxTimer, NextCountStartsWhenTheEventHasReturned)
+{
+    VirtualClock clock;
+    ScopedScheduler useClock(clock);
+    TRxTimer timer;
+    timer.SetInterval(100);
+    std::vector<int64_t> times;
+    timer.SetOnTimer([&] {
+        times.push_back(clock.NowMs());
+        if (times.size() == 1)
+            clock.AdvanceBy(250);  // a message box open in the event: no second event meanwhile
+    });
+    clock.AdvanceTo(600);
+    EXPECT_EQ(times, (std::vector<int64_t>{100, 450, 550}));
+}
+
+TEST(RxTimer, RunsOnlyWithAnIntervalEnabledAndAHandler)
+{
+    VirtualClock clock;
+    ScopedScheduler useClock(clock);
+    TRxTimer timer;
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_EQ(timer.Interval(), 1000u);
+    EXPECT_FALSE(timer.Running());  // no handler
+    int fired = 0;
+    timer.SetOnTimer([&] { ++fired; });
+    EXPECT_TRUE(timer.Running());
+    timer.SetInterval(0);
+    EXPECT_FALSE(timer.Running());
+    timer.SetInterval(100);
+    clock.AdvanceBy(50);
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);  // a fresh count
+    clock.AdvanceBy(99);
+    EXPECT_EQ(fired, 0);
+    clock.AdvanceBy(1);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(RxTimer, AnErrorInTheEventIsShownAndTheTimerGoesOn)
+{
+    VirtualClock clock;
+    ScopedScheduler useClock(clock);
+    ScriptedDialogService dialogs;
+    ScopedDialogService useDialogs(dialogs);
+    TRxTimer timer;
+    timer.SetInterval(100);
+    int fired = 0;
+    timer.SetOnTimer([&] {
+        if (++fired == 1)
+            throw EInvalidGraphicOperation("broken frame");
+        if (fired == 2)
+            throw EAbort("quiet");
+    });
+    clock.AdvanceBy(300);
+    EXPECT_EQ(fired, 3);
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0].text, "broken frame");
 }
