@@ -108,8 +108,17 @@ void TForm2::CloseButtonClick()
 void TForm2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    RxGIFAnimator1->SetVisible(true);
     if (!event->spontaneous())  // not when the window comes back from its minimised state
         RunGuarded([this] { FormShow(); });
+}
+
+void TForm2::hideEvent(QHideEvent* event)
+{
+    // A hidden animator skips its steps: a preview closed from its caption bar while
+    // playing costs nothing until it is shown again, which starts on frame 0 anyway.
+    RxGIFAnimator1->SetVisible(false);
+    QDialog::hideEvent(event);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)

@@ -194,6 +194,8 @@ TEST_F(ResultPreviewFixture, ClosingFromTheCaptionBarKeepsPlayingState)
     form.close();
     EXPECT_TRUE(form.RxGIFAnimator1->Animate());
     EXPECT_EQ(form.RxGIFAnimator1->Image().Count(), 3);
+    clock.AdvanceBy(100);  // hidden, it does not step
+    EXPECT_EQ(form.RxGIFAnimator1->FrameIndex(), 0);
     // The next showing animates at once, from frame 0, with the new image.
     auto other = recording({clYellow, clAqua});
     form.Prepare(QStringLiteral("Preview Animated GIF"), true, *other);
