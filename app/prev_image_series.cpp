@@ -10,6 +10,7 @@
 #include "sf_pngimage.h"
 
 #include <QImage>
+#include <algorithm>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -98,6 +99,20 @@ bool TForm4::Prepare()
 
 void TForm4::ShowModal() { exec(); }
 
+namespace {
+
+TBitmap drawnOver(TGraphic& picture, TColor background)
+{
+    const int w = picture.Width(), h = picture.Height();
+    TBitmap copy(w, h, pf32bit);
+    copy.Canvas().Brush.Color = background;
+    copy.Canvas().FillRect(Rect(0, 0, w, h));
+    copy.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
+    return copy;
+}
+
+} // namespace
+
 void TForm4::ShowPicture(TGraphic& picture)
 {
     const int w = picture.Width(), h = picture.Height();
@@ -105,18 +120,20 @@ void TForm4::ShowPicture(TGraphic& picture)
         Image1->setPixmap(QPixmap());
         return;
     }
-    // Drawn over the window's own colour, on which a transparent PNG stands.
-    const QColor window = Image1->palette().color(QPalette::Window);
-    TBitmap copy(w, h, pf32bit);
-    copy.Canvas().Brush.Color = RGB(uint8_t(window.red()), uint8_t(window.green()), uint8_t(window.blue()));
-    copy.Canvas().FillRect(Rect(0, 0, w, h));
-    copy.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
-    QImage image(w, h, QImage::Format_RGB32);
+    // Drawn over black and over white, the picture gives its colours and its opacity,
+    // so that a transparent PNG shows the window behind it, whatever the skin paints.
+    const TBitmap overBlack = drawnOver(picture, clBlack), overWhite = drawnOver(picture, clWhite);
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < h; ++y) {
-        const uint8_t* row = copy.ScanLine(y);
+        const uint8_t* b = overBlack.ScanLine(y);
+        const uint8_t* white = overWhite.ScanLine(y);
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x)
-            out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+        for (int x = 0; x < w; ++x) {
+            const int lift = std::max({white[4 * x] - b[4 * x], white[4 * x + 1] - b[4 * x + 1], white[4 * x + 2] - b[4 * x + 2], 0});
+            const int alpha = std::clamp(255 - lift * 256 / 255, 0, 255);
+            auto channel = [&](int i) { return std::min<int>(b[4 * x + i], alpha); };
+            out[x] = qRgba(channel(2), channel(1), channel(0), alpha);
+        }
     }
     Image1->setPixmap(QPixmap::fromImage(image));
 }

@@ -312,3 +312,18 @@ TEST_F(SeriesFixture, BmpOnlyAndNothing)
     form.ImageNumber->setValue(7);  // beyond every list: nothing changes
     EXPECT_EQ(shown(), clOlive);
 }
+
+TEST_F(SeriesFixture, TransparentPngShowsTheWindowBehindIt)
+{
+    jpg.clear();
+    png.resize(1);
+    png[0]->AddAlpha();
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 15; ++x)
+            png[0]->AlphaRow(y)[x] = 0;
+    ASSERT_TRUE(form.Prepare());
+    const QImage image = form.Image1->pixmap().toImage();
+    EXPECT_EQ(qAlpha(image.pixel(5, 10)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(25, 10)), 255);
+    EXPECT_EQ(QColor(image.pixel(25, 10)), QColor(0, 255, 255));
+}
