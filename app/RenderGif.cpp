@@ -75,7 +75,8 @@ int RunGifRender(const std::vector<std::string>& args, std::ostream& out, std::o
     for (int i = 0; i < request->frame; ++i) {
         if (!ComposeFrame(image, i, true, composed)) {
             err << "tovrane render: the logical screen " << image.LogicalScreenWidth() << "x"
-                << image.LogicalScreenHeight() << " of " << request->input << " cannot be composed\n";
+                << image.LogicalScreenHeight() << " of " << request->input << " is too large to compose (at most "
+                << MaxComposedPixels << " pixels)\n";
             return 1;
         }
     }

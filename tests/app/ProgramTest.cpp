@@ -126,7 +126,7 @@ TEST(Program, RenderOfABadGifSaysWhatIsWrong)
     struct Case {
         std::string arguments;
         int exitCode;
-        const char* says;
+        std::string says;
     };
     const std::string truncated = dir.filePath(QStringLiteral("cut.gif")).toStdString();
     {
@@ -134,11 +134,23 @@ TEST(Program, RenderOfABadGifSaysWhatIsWrong)
         ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
         cut.write(whole.readAll().left(790));  // into the third frame
     }
+    // A 10000 x 10000 logical screen holding one 1 x 1 frame.
+    const std::string hugeScreen = dir.filePath(QStringLiteral("huge.gif")).toStdString();
+    {
+        QFile huge(QString::fromStdString(hugeScreen));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        const char bytes[] = "GIF89a\x10\x27\x10\x27\x80\x00\x00"  // screen, a 2-colour table
+                             "\x00\x00\x00\xff\xff\xff"
+                             "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"  // a 1 x 1 image
+                             "\x02\x02\x44\x01\x00\x3b";
+        huge.write(bytes, sizeof bytes - 1);
+    }
     const Case cases[] = {
         {"'" + gif + "' '" + out + "' --frame 5", 1, "has 4 frames, not 5"},
         {"'" + gif + "' '" + out + "' --size 10x10", 2, "--size"},
         {"'" + gif + "' /nonexistent-folder/f.png", 1, "cannot write /nonexistent-folder/f.png"},
         {"'" + truncated + "' '" + out + "' --frame 2", 0, ", frame 2 of "},
+        {"'" + hugeScreen + "' '" + out + "'", 1, "10000x10000 of " + hugeScreen + " is too large to compose"},
     };
     for (const Case& c : cases) {
         Outcome run = runTovrane("render " + c.arguments);
