@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <cctype>
 #include <charconv>
 #include <functional>
 
@@ -44,11 +45,21 @@ bool parseWindow(const std::string& text, ScreenshotWindow& window)
     return false;
 }
 
+bool hasGifExtension(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".gif";
+}
+
 // The options of a plain start or a screenshot.
 CommandLine parseOptions(const std::vector<std::string>& args)
 {
     CommandLine line;
-    bool pageGiven = false, windowGiven = false, openGiven = false;
+    bool pageGiven = false, windowGiven = false, frameGiven = false, playGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -77,9 +88,8 @@ CommandLine parseOptions(const std::vector<std::string>& args)
             ++i;
         } else if (arg == "--open") {
             if (!hasValue || args[i + 1].empty())
-                return usageError("--open needs a file name");
-            line.screenshotOpen = args[++i];
-            openGiven = true;
+                return usageError("--open needs a file or folder name");
+            line.openPath = args[++i];
         } else if (arg == "--play") {
             int ms = 0;
             const std::string& v = hasValue ? args[i + 1] : arg;
@@ -87,7 +97,14 @@ CommandLine parseOptions(const std::vector<std::string>& args)
             if (!hasValue || ec != std::errc() || ptr != v.data() + v.size() || ms < 0 || ms > 3600000)
                 return usageError("--play needs milliseconds from 0 to 3600000");
             line.screenshotPlayMs = ms;
-            openGiven = true;
+            ++i;
+            playGiven = true;
+        } else if (arg == "--frame") {
+            const std::string value = hasValue ? args[i + 1] : "";
+            auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), line.frame);
+            if (!hasValue || ec != std::errc() || ptr != value.data() + value.size() || line.frame < 1)
+                return usageError("--frame needs a frame number from 1");
+            frameGiven = true;
             ++i;
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option " + arg);
@@ -99,8 +116,18 @@ CommandLine parseOptions(const std::vector<std::string>& args)
         return usageError("--page and --window go with --screenshot");
     if (pageGiven && line.window != ScreenshotWindow::Main)
         return usageError("--page shows a page of the main window");
-    if (openGiven && (line.action != ProgramAction::Screenshot || line.window != ScreenshotWindow::Main))
-        return usageError("--open and --play go with --screenshot of the main window");
+    if (!line.openPath.empty() && line.action != ProgramAction::Screenshot)
+        return usageError("--open goes with --screenshot");
+    // The result preview plays GIF files; a page opens movies and videos.
+    const bool gifOpened = hasGifExtension(line.openPath);
+    if (!line.openPath.empty() && line.window == ScreenshotWindow::Preview && !gifOpened)
+        return usageError("--window preview --open takes a GIF file");
+    if (!line.openPath.empty() && line.window == ScreenshotWindow::Main && gifOpened)
+        return usageError("a page opens movies and videos: show a GIF with --window preview");
+    if (playGiven && (line.openPath.empty() || line.window != ScreenshotWindow::Main))
+        return usageError("--play goes with --screenshot of the main window and --open FILE");
+    if (frameGiven && (line.window != ScreenshotWindow::Preview || line.openPath.empty()))
+        return usageError("--frame goes with --window preview --open FILE.gif");
     return line;
 }
 
@@ -139,6 +166,7 @@ std::string UsageText()
     return "Usage: tovrane [OPTIONS]\n"
            "       tovrane convert INPUT OUTPUT [OPTIONS]   (see tovrane convert --help)\n"
            "       tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
+           "       tovrane render INPUT.gif OUTPUT.png [--frame N] [--transparent]\n"
            "Converts Flash movies (SWF, FLV) into animated GIF, AVI and JPG/PNG/BMP series,\n"
            "and AVI videos into animated GIF.\n"
            "\n"
@@ -148,8 +176,11 @@ std::string UsageText()
            "  --screenshot FILE   render a window offscreen into the PNG file FILE and exit\n"
            "  --page N            with --screenshot: show page N (1 to 4) of the main window\n"
            "  --window NAME       with --screenshot: main (default), preview or images\n"
-           "  --open FILE         with --screenshot: open FILE on the page and play it\n"
-           "  --play MS           how long it plays before the picture (default 1000)\n"
+           "  --open PATH         with --screenshot: on a page, the movie or video it opens\n"
+           "                      and plays; with --window preview, the GIF file it plays;\n"
+           "                      with --window images, the folder of 1.jpg, 2.jpg ... it shows\n"
+           "  --play MS           on a page: how long it plays before the picture (default 1000)\n"
+           "  --frame N           with --window preview --open: show frame N (from 1)\n"
            "  --version           print the version and exit\n"
            "  -h, --help          print this help and exit\n";
 }

@@ -15,8 +15,13 @@ struct CommandLine {
     std::string screenshotFile;
     int page = 1;  // the main window's page shown in a screenshot, 1 to 4
     ScreenshotWindow window = ScreenshotWindow::Main;
-    std::string screenshotOpen;  // a movie or video opened on the page and played
-    int screenshotPlayMs = 1000; // for this long, in virtual time
+    // What --open names: on a page of the main window a movie or video opened and
+    // played for screenshotPlayMs of virtual time; in the result preview a GIF file,
+    // stepped on to frame (from 1); in the image-series preview a folder of numbered
+    // images.
+    std::string openPath;
+    int screenshotPlayMs = 1000;
+    int frame = 1;
     std::string error;  // what was wrong, for UsageError
     std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };

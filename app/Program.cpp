@@ -6,6 +6,7 @@
 #include "player/RenderCommand.h"
 #include "QtClock.h"
 #include "QtDialogService.h"
+#include "RenderGif.h"
 #include "SaveFile.h"
 #include "Screenshot.h"
 #include "Unit1.h"
@@ -89,6 +90,15 @@ int runRender(const CommandLine& line, int argc, char** argv)
     PrepareQtEnvironment(true);
     int qtArgc = std::min(argc, 1);
     QGuiApplication app(qtArgc, argv);
+    // The input's first bytes decide: GIF frames are composed as the preview shows them.
+    const auto& args = line.subcommandArgs;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--frame" || args[i] == "--size")
+            ++i;
+        else if (args[i].rfind("-", 0) != 0)
+            return LooksLikeGif(args[i]) ? RunGifRender(args, std::cout, std::cerr)
+                                         : flash::RunRenderCommand(args, std::cout, std::cerr);
+    }
     return flash::RunRenderCommand(line.subcommandArgs, std::cout, std::cerr);
 }
 

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 
 #include <QImage>
+#include <functional>
 #include <memory>
 
 class TForm1;
@@ -24,8 +25,9 @@ void PrepareApplication();
 // The main window, then the result preview, then the image-series preview.
 Windows CreateWindows();
 
-// Lays window out as if shown, without showing it on a screen, and renders it.
-QImage RenderWindow(QWidget& window);
+// Lays window out as if shown, without showing it on a screen, runs whileShown (if
+// any) and renders it.
+QImage RenderWindow(QWidget& window, const std::function<void()>& whileShown = {});
 
 // Renders the window the command line names into its PNG file; 0 on success, 1 with
 // a message on stderr otherwise.

@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include "prev_image_series.h"
+
 #include "Bitmap.h"
 #include "Centring.h"
 #include "FlashHostView.h"
@@ -77,6 +79,8 @@ void TForm1::AttachPreviews(TForm2* preview, TForm4* imagePreview)
 {
     Form2 = preview;
     Form4 = imagePreview;
+    if (Form4)
+        Form4->SetSeries({&JpgImages, &PngImages, &BmpImages});
 }
 
 QSize TForm1::ClientMinimum(QSize frameExtra)

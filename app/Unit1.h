@@ -210,7 +210,6 @@ public:
     void VideoMonitorTick();
     void StopVideoRecording();
     void SaveVideoGIF();
-    void PreviewVideoGIF();
 
     // Saving and previews.
     void SaveGIF();
@@ -219,6 +218,8 @@ public:
     void PreviewGIF();
     void PreviewAVI();
     void PreviewImages();
+    // Page 4's Preview: nothing while the page records.
+    void PreviewVideoGIF();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -256,6 +257,7 @@ private:
     void alignToDesignWindow(QWidget& sheet);
     void updateMinimumSize();
     void centreOnScreen();
+    void showGifPreview(const QCheckBox& loop, const QComboBox& depth);
 
     std::array<PreviewPage, 4> m_pages;
     std::array<FlashPage, 3> m_flash;

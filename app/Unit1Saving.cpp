@@ -3,6 +3,7 @@
 
 #include "Bitmap.h"
 #include "FlashHostView.h"
+#include "GIFCtrl.h"
 #include "JPEGImage.h"
 #include "OutputName.h"
 #include "RxGIF.h"
@@ -131,17 +132,31 @@ void TForm1::PreviewGIF()
 {
     if (Recording(1))
         StopGIFRecording();
+    showGifPreview(*LoopBoxx, *DepthBoxx);
+}
+
+void TForm1::PreviewVideoGIF()
+{
+    if (Recording(4))
+        return;
+    showGifPreview(*LoopBox, *DepthBox);
+}
+
+void TForm1::showGifPreview(const QCheckBox& loop, const QComboBox& depth)
+{
     if (!RecordedGIF || RecordedGIF->Count() == 0) {
         WarningBox("Cannot preview: there is no GIF recorded.");
         return;
     }
-    if (DepthBoxx->currentText() == QString::fromUtf8(Grey))
+    if (!Form2)
+        return;
+    Form2->setWindowTitle(QStringLiteral("Preview Animated GIF"));
+    Form2->RxGIFAnimator1->SetLoop(loop.isChecked());
+    // Grey is applied to the recording itself, and stays.
+    if (depth.currentText() == QString::fromUtf8(Grey))
         RecordedGIF->Grayscale(false);
-    // The animator joins the preview window later; until then it shows its frame.
-    if (Form2) {
-        Form2->setWindowTitle(QStringLiteral("Preview Animated GIF"));
-        Form2->exec();
-    }
+    Form2->RxGIFAnimator1->SetImage(RecordedGIF.get());
+    Form2->ShowModal();
 }
 
 void TForm1::PreviewAVI()
@@ -153,8 +168,9 @@ void TForm1::PreviewAVI()
         return;
     }
     if (Form2) {
-        Form2->setWindowTitle(QStringLiteral("Preview Video (AVI)"));
-        Form2->exec();
+        // Played once, each frame for its own delay, in the depth it was captured at.
+        Form2->Prepare(QStringLiteral("Preview Video (AVI)"), false, *RecordedGIF);
+        Form2->ShowModal();
     }
 }
 
@@ -162,16 +178,10 @@ void TForm1::PreviewImages()
 {
     if (Recording(3))
         StopImagesRecording();
-    const char* caption = !JpgImages.empty()   ? "Preview JPEG Images"
-                          : !PngImages.empty() ? "Preview PNG Images"
-                          : !BmpImages.empty() ? "Preview BMP Images"
-                                               : nullptr;
-    if (!caption) {
+    if (JpgImages.empty() && PngImages.empty() && BmpImages.empty()) {
         WarningBox("Cannot preview: there are no images recorded.");
         return;
     }
-    if (Form4) {
-        Form4->setWindowTitle(QString::fromLatin1(caption));
-        Form4->exec();
-    }
+    if (Form4 && Form4->Prepare())
+        Form4->ShowModal();
 }

@@ -320,19 +320,3 @@ void TForm1::SaveVideoGIF()
     }
     VideoPlayer->Window().Repaint();
 }
-
-void TForm1::PreviewVideoGIF()
-{
-    if (Recording(4))
-        return;
-    if (!RecordedGIF || RecordedGIF->Count() == 0) {
-        WarningBox("Cannot preview: there is no GIF recorded.");
-        return;
-    }
-    if (DepthBox->currentText() == QStringLiteral("灰階"))
-        RecordedGIF->Grayscale(false);
-    if (Form2) {
-        Form2->setWindowTitle(QStringLiteral("Preview Animated GIF"));
-        Form2->exec();
-    }
-}

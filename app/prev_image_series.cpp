@@ -1,10 +1,18 @@
 #include "prev_image_series.h"
 
+#include "Bitmap.h"
+#include "Canvas.h"
+#include "Guarded.h"
+#include "JPEGImage.h"
 #include "controls/Anchors.h"
 #include "controls/SpinEdit.h"
 #include "prev.h"
+#include "sf_pngimage.h"
 
+#include <QImage>
+#include <algorithm>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -56,9 +64,92 @@ TForm4::TForm4(QWidget* owner) : QDialog(owner, PreviewWindowFlags())
     ImageNumber->setValue(1);
     CloseButton = barButton(*BottomBar, "CloseButton", QStringLiteral("關閉"), QRect(321, 5, 95, 31), akTop | akRight);
 
-    connect(BackButton, &QPushButton::clicked, this, &TForm4::BackClick);
-    connect(ForwardButton, &QPushButton::clicked, this, &TForm4::ForwardClick);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
+    OnClick(*BackButton, [this] { BackClick(); });
+    OnClick(*ForwardButton, [this] { ForwardClick(); });
+    OnClick(*CloseButton, [this] { reject(); });
+    connect(ImageNumber, &TSpinEdit::changed, this, [this] { RunGuarded([this] { ImageNumberChange(); }); });
+}
+
+namespace {
+
+template <typename List>
+int countOf(const List* list)
+{
+    return list ? int(list->size()) : 0;
+}
+
+} // namespace
+
+bool TForm4::Prepare()
+{
+    auto show = [this](const char* caption, TGraphic& first, int count) {
+        setWindowTitle(QString::fromLatin1(caption));
+        ShowPicture(first);
+        ImageNumber->setMaxValue(count);
+        return true;
+    };
+    if (const int n = countOf(m_series.jpg))
+        return show("Preview JPEG Images", *m_series.jpg->front(), n);
+    if (const int n = countOf(m_series.png))
+        return show("Preview PNG Images", *m_series.png->front(), n);
+    if (const int n = countOf(m_series.bmp))
+        return show("Preview BMP Images", *m_series.bmp->front(), n);
+    return false;
+}
+
+void TForm4::ShowModal() { exec(); }
+
+namespace {
+
+TBitmap drawnOver(TGraphic& picture, TColor background)
+{
+    const int w = picture.Width(), h = picture.Height();
+    TBitmap copy(w, h, pf32bit);
+    copy.Canvas().Brush.Color = background;
+    copy.Canvas().FillRect(Rect(0, 0, w, h));
+    copy.Canvas().StretchDraw(Rect(0, 0, w, h), picture);
+    return copy;
+}
+
+} // namespace
+
+void TForm4::ShowPicture(TGraphic& picture)
+{
+    const int w = picture.Width(), h = picture.Height();
+    if (w <= 0 || h <= 0) {
+        Image1->setPixmap(QPixmap());
+        return;
+    }
+    // Drawn over black and over white, the picture gives its colours and its opacity,
+    // so that a transparent PNG shows the window behind it, whatever the skin paints.
+    const TBitmap overBlack = drawnOver(picture, clBlack), overWhite = drawnOver(picture, clWhite);
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* b = overBlack.ScanLine(y);
+        const uint8_t* white = overWhite.ScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int lift = std::max({white[4 * x] - b[4 * x], white[4 * x + 1] - b[4 * x + 1], white[4 * x + 2] - b[4 * x + 2], 0});
+            const int alpha = std::clamp(255 - lift * 256 / 255, 0, 255);
+            auto channel = [&](int i) { return std::min<int>(b[4 * x + i], alpha); };
+            out[x] = qRgba(channel(2), channel(1), channel(0), alpha);
+        }
+    }
+    Image1->setPixmap(QPixmap::fromImage(image));
+}
+
+void TForm4::ImageNumberChange()
+{
+    const std::optional<int> value = ImageNumber->value();
+    if (!value || *value < 1)
+        return;
+    const size_t n = size_t(*value);
+    if (n <= size_t(countOf(m_series.jpg)))
+        ShowPicture(*(*m_series.jpg)[n - 1]);
+    else if (n <= size_t(countOf(m_series.png)))
+        ShowPicture(*(*m_series.png)[n - 1]);
+    else if (n <= size_t(countOf(m_series.bmp)))
+        ShowPicture(*(*m_series.bmp)[n - 1]);
 }
 
 void TForm4::BackClick()

@@ -84,18 +84,24 @@ TBitmap* TGIFFrame::Bitmap()
     return m_bitmap.get();
 }
 
+// A frame not yet decoded reports the size its decoding gives, without decoding: an
+// image of thousands of read frames must not hold them all as bitmaps to know its size.
 int TGIFFrame::Width()
 {
-    if (!m_bitmap && !m_item->CodedData)
+    if (m_bitmap && !m_bitmap->Empty())
+        return m_bitmap->Width();
+    if (!m_item->CodedData)
         return 0;
-    return Bitmap()->Width();
+    return m_item->Extent.X > 0 && m_item->Extent.Y > 0 ? m_item->Extent.X : 0;
 }
 
 int TGIFFrame::Height()
 {
-    if (!m_bitmap && !m_item->CodedData)
+    if (m_bitmap && !m_bitmap->Empty())
+        return m_bitmap->Height();
+    if (!m_item->CodedData)
         return 0;
-    return Bitmap()->Height();
+    return m_item->Extent.X > 0 && m_item->Extent.Y > 0 ? m_item->Extent.Y : 0;
 }
 
 void TGIFFrame::SetAnimateInterval(uint16_t value)
@@ -166,7 +172,8 @@ void TGIFFrame::Assign(const TPersistent* source)
     } else {
         TPersistent::Assign(source);
     }
-    m_owner->RecalcScreenSize();
+    if (!m_owner->m_copyingFrames)
+        m_owner->RecalcScreenSize();
 }
 
 void TGIFFrame::AssignFromFrame(const TGIFFrame& source)

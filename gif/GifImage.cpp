@@ -192,12 +192,21 @@ void TGIFImage::AssignFromImage(const TGIFImage& source)
     m_repeatCount = source.m_repeatCount;
     m_looping = source.m_looping;
     m_frames.clear();
-    for (const auto& sourceFrame : source.m_frames) {
-        auto frame = std::make_unique<TGIFFrame>(this);
-        frame->Assign(sourceFrame.get());
-        frame->UsesLocalTable = sourceFrame->UsesLocalTable;
-        m_frames.push_back(std::move(frame));
+    // Recalculating the screen after each of thousands of frames would take time
+    // growing with the square of their number, for a size replaced below anyway.
+    m_copyingFrames = true;
+    try {
+        for (const auto& sourceFrame : source.m_frames) {
+            auto frame = std::make_unique<TGIFFrame>(this);
+            frame->Assign(sourceFrame.get());
+            frame->UsesLocalTable = sourceFrame->UsesLocalTable;
+            m_frames.push_back(std::move(frame));
+        }
+    } catch (...) {
+        m_copyingFrames = false;
+        throw;
     }
+    m_copyingFrames = false;
     m_screenWidth = source.m_screenWidth;
     m_screenHeight = source.m_screenHeight;
     m_frameIndex = source.m_frameIndex;

@@ -268,6 +268,8 @@ private:
     uint16_t m_repeatCount = 1;
     TGIFVersion m_version = gvNone;
     bool m_paletteModified = false;
+    // Set while copying another image's frames, whose screen size is copied after them.
+    bool m_copyingFrames = false;
 };
 
 // Grey conversion of a colour: (77 r + 150 g + 29 b) >> 8 in every channel.

@@ -29,7 +29,7 @@ TEST(CommandLine, ActionsOfTheOptions)
 
     CommandLine playing = parse({"--screenshot", "v.png", "--page", "4", "--open", "clip.mp4", "--play", "1500"});
     EXPECT_EQ(playing.action, ProgramAction::Screenshot);
-    EXPECT_EQ(playing.screenshotOpen, "clip.mp4");
+    EXPECT_EQ(playing.openPath, "clip.mp4");
     EXPECT_EQ(playing.screenshotPlayMs, 1500);
     EXPECT_EQ(parse({"--screenshot", "v.png", "--open", "m.swf"}).screenshotPlayMs, 1000);
 }
@@ -74,4 +74,26 @@ TEST(CommandLine, SubcommandsTakeTheRestOfTheLine)
     CommandLine render = ParseCommandLine({"render", "--frame", "2"});
     EXPECT_EQ(render.action, ProgramAction::Render);
     EXPECT_EQ(render.subcommandArgs.size(), 2u);
+}
+
+TEST(CommandLine, PreviewWindowsOpenAFileOrAFolder)
+{
+    CommandLine gif = parse({"--screenshot", "p.png", "--window", "preview", "--open", "a.gif", "--frame", "3"});
+    EXPECT_EQ(gif.action, ProgramAction::Screenshot);
+    EXPECT_EQ(gif.openPath, "a.gif");
+    EXPECT_EQ(gif.frame, 3);
+    CommandLine folder = parse({"--screenshot", "p.png", "--window", "images", "--open", "shots"});
+    EXPECT_EQ(folder.openPath, "shots");
+    EXPECT_EQ(folder.frame, 1);
+    const std::vector<std::vector<std::string>> bad = {
+        {"--screenshot", "p.png", "--open", "a.gif"},                                    // the main window opens nothing
+        {"--screenshot", "p.png", "--window", "preview", "--open"},                      // no path
+        {"--screenshot", "p.png", "--window", "preview", "--open", "a.gif", "--frame", "0"},
+        {"--screenshot", "p.png", "--window", "preview", "--open", "a.gif", "--frame", "2x"},
+        {"--screenshot", "p.png", "--window", "preview", "--frame", "2"},                // a frame of nothing
+        {"--screenshot", "p.png", "--window", "images", "--open", "d", "--frame", "2"},  // images have no frames
+        {"--window", "preview", "--open", "a.gif"},                                      // no screenshot
+    };
+    for (const auto& args : bad)
+        EXPECT_EQ(parse(args).action, ProgramAction::UsageError) << args.back();
 }
