@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Convert.h"
+#include "ConvertBatch.h"
 #include "Registration.h"
 #include "player/RenderCommand.h"
 #include "QtClock.h"
@@ -72,11 +73,20 @@ int runConvert(const CommandLine& line, int argc, char** argv)
         std::fputs(ConvertUsageText().c_str(), stdout);
         return 0;
     }
+    if (const std::string missing = MissingOutputFolder(*request); !missing.empty()) {
+        std::fprintf(stderr, "tovrane convert: error: the output folder %s does not exist; nothing was converted\n",
+                     missing.c_str());
+        return 1;
+    }
     // Nothing is shown: offscreen even where a display exists.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareQtEnvironment(true);
     int qtArgc = std::min(argc, 1);
+    if (request->jobs.size() > 1 && BatchProcesses(*request) > 1) {
+        QCoreApplication batch(qtArgc, argv);
+        return RunConvertBatch(*request, QCoreApplication::applicationFilePath().toStdString(), std::cerr);
+    }
     QApplication app(qtArgc, argv);
     PrepareApplication();
     FlashControlRegistration flashControl;
