@@ -15,6 +15,7 @@ struct CommandLine {
     std::string screenshotFile;
     int page = 1;  // the main window's page shown in a screenshot, 1 to 4
     ScreenshotWindow window = ScreenshotWindow::Main;
+    std::string openFile;  // a movie or video opened at start (or in the screenshot)
     std::string error;  // what was wrong, for UsageError
     std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };

@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -31,7 +33,7 @@ std::unique_ptr<QTemporaryDir>& runtimeFolder()
     return folder;
 }
 
-int runWindows(QApplication& app)
+int runWindows(QApplication& app, const CommandLine& line)
 {
     RealTimeClock clock;
     ScopedScheduler scheduler(clock);
@@ -40,6 +42,11 @@ int runWindows(QApplication& app)
 
     Windows windows = CreateWindows();
     windows.main->show();
+    if (!line.openFile.empty()) {
+        TForm1* main = windows.main.get();
+        const std::string path = line.openFile;
+        QTimer::singleShot(0, main, [main, path] { main->OpenOnPage(TForm1::PageForFile(path, 1), path); });
+    }
     const int code = app.exec();
     windows = {};  // the windows and their timers go before the clock
     return code;
@@ -101,6 +108,19 @@ int runRender(const CommandLine& line, int argc, char** argv)
     return flash::RunRenderCommand(line.subcommandArgs, std::cout, std::cerr);
 }
 
+// Why a file named on the command line cannot be opened, or empty.
+std::string FileToOpenRefusal(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return "cannot open " + path + ": no such file";
+    if (TForm1::PageForFile(path, 1) == 0)
+        return "cannot open " + path + ": neither a Flash movie (SWF, FLV) nor a video (AVI)";
+    return {};
+}
+
 } // namespace
 
 void PrepareQtEnvironment(bool offscreenWithoutDisplay)
@@ -139,6 +159,10 @@ int RunProgram(int argc, char** argv)
         break;
     }
 
+    if (const std::string refusal = FileToOpenRefusal(line.openFile); !refusal.empty()) {
+        std::fprintf(stderr, "tovrane: %s\n", refusal.c_str());
+        return 1;
+    }
     PrepareQtEnvironment(line.action == ProgramAction::Screenshot);
     int qtArgc = std::min(argc, 1);  // our options are not Qt's
     QApplication app(qtArgc, argv);
@@ -146,5 +170,5 @@ int RunProgram(int argc, char** argv)
     FlashControlRegistration flashControl;
     if (line.action == ProgramAction::Screenshot)
         return WriteScreenshot(line);
-    return runWindows(app);
+    return runWindows(app, line);
 }

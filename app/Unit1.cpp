@@ -42,6 +42,7 @@ TForm1::TForm1(QWidget* parent)
     }
     setUpTimers();
     createPlayers();
+    setUpComforts();
     centreOnScreen();
     FormCreate();
     FormResize();
@@ -155,6 +156,10 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (!CloseQuestionAnswered()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
