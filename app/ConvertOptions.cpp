@@ -217,6 +217,13 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
             const std::string out = request.target == ConvertTarget::Gif   ? base.string() + ".gif"
                                     : request.target == ConvertTarget::Avi ? base.string() + ".avi"
                                                                            : base.string();
+            // Two inputs of one name would overwrite each other's file.
+            for (const ConvertJob& earlier : request.jobs) {
+                if (earlier.output == out) {
+                    error = earlier.input + " and " + input + " would both be saved as " + out;
+                    return std::nullopt;
+                }
+            }
             request.jobs.push_back({input, out});
         }
     } else {

@@ -76,6 +76,9 @@ TEST(ConvertOptions, UsageErrorsSayWhatIsWrong)
         {"-o", "out", "-j", "0", "a.swf", "b.swf"},
         {"-o", "out", "-j", "257", "a.swf"},
         {"-o", "out", "--jobs", "two", "a.swf"},
+        // Inputs of one name in different folders would be saved over each other.
+        {"-o", "out", "a/test.swf", "b/test.swf"},
+        {"-o", "out", "--format", "png", "a/test.swf", "b/test.flv"},
     };
     for (const auto& args : bad) {
         std::string error;
