@@ -362,10 +362,10 @@ TEST(Convert, ABatchGoesOnPastAFailureAndSaysWhichInputFailed)
 TEST(Convert, AnOutputFolderThatDoesNotExistIsRefusedBeforeAnyConversion)
 {
     QTemporaryDir dir;
-    const std::string movie = writeMovie(dir, "m.swf");
+    const std::string movie = writeMovie(dir, "m.swf"), other = writeMovie(dir, "other.swf");
     const std::string missing = dir.filePath("no/such").toStdString();
     const std::string cases[] = {
-        "-o '" + missing + "' '" + movie + "' '" + movie + "'",
+        "-o '" + missing + "' '" + movie + "' '" + other + "'",
         "-o '" + missing + "' -j 1 '" + movie + "'",
         "'" + movie + "' '" + missing + "/m.gif'",
         "'" + movie + "' '" + missing + "/series' --format png",
