@@ -108,6 +108,8 @@ CommandLine parseOptions(const std::vector<std::string>& args)
             ++i;
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option " + arg);
+        } else if (line.openFile.empty() && arg.find_first_of("./") != std::string::npos) {
+            line.openFile = arg;  // a file name; a bare word is taken for a command
         } else {
             return usageError("unknown command " + arg);
         }
@@ -163,14 +165,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 std::string UsageText()
 {
-    return "Usage: tovrane [OPTIONS]\n"
+    return "Usage: tovrane [OPTIONS] [FILE]\n"
            "       tovrane convert INPUT OUTPUT [OPTIONS]   (see tovrane convert --help)\n"
            "       tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
            "       tovrane render INPUT.gif OUTPUT.png [--frame N] [--transparent]\n"
            "Converts Flash movies (SWF, FLV) into animated GIF, AVI and JPG/PNG/BMP series,\n"
            "and AVI videos into animated GIF.\n"
            "\n"
-           "Without options the program opens its main window.\n"
+           "Without options the program opens its main window; a FILE given opens there, a\n"
+           "Flash movie (SWF, FLV) on the Flash to GIF page, a video (AVI) on the video page.\n"
            "\n"
            "Options:\n"
            "  --screenshot FILE   render a window offscreen into the PNG file FILE and exit\n"

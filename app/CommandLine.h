@@ -22,6 +22,7 @@ struct CommandLine {
     std::string openPath;
     int screenshotPlayMs = 1000;
     int frame = 1;
+    std::string openFile;  // a movie or video opened at start (or in the screenshot)
     std::string error;  // what was wrong, for UsageError
     std::vector<std::string> subcommandArgs;  // the words after "convert" or "render"
 };

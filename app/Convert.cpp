@@ -93,12 +93,13 @@ void Job::report(const ScriptedDialogService::Shown& box)
     const std::string text = OneLine(box.text);
     if (box.kind == MessageKind::Plain) {
         m_outcome.saved = true;
-        m_err << text << "\n";
+        if (!m_request.quiet)
+            m_err << text << "\n";
     } else if (box.caption == ApplicationTitle()) {
         m_outcome.failed = true;
         m_outcome.error = text;
         m_err << "error: " << text << "\n";
-    } else {
+    } else if (!m_request.quiet) {
         m_err << "warning: " << text << "\n";
     }
 }
@@ -248,7 +249,7 @@ void Job::record(TForm1& form)
     }
     progress(form, started);
     if (form.Recording(n)) {
-        if (!m_request.durationMs)
+        if (!m_request.durationMs && !m_request.quiet)
             m_err << "warning: the movie was still playing after " << length << " ms; stopped there\n";
         form.StopRecording(n);
     }
@@ -300,7 +301,7 @@ int RunConvert(const ConvertRequest& request, std::ostream& err)
 {
     bool allSaved = true;
     for (const ConvertJob& job : request.jobs) {
-        if (request.jobs.size() > 1)
+        if (request.jobs.size() > 1 && !request.quiet)
             err << job.input << " -> " << job.output << "\n";
         if (IsVideoInput(job.input)) {
             allSaved = ConvertVideo(request, job, err) && allSaved;

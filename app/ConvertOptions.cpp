@@ -96,8 +96,25 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
     ConvertRequest request;
     std::vector<std::string> words;
     std::string folder, format;
+    bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (optionsEnded) {
+            words.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t optionStart = i;
+        // Everything but the inputs, the folder and the number of processes goes to
+        // each conversion of a batch.
+        auto shareOption = [&] {
+            if (arg != "-o" && arg != "-j" && arg != "--jobs")
+                request.sharedOptions.insert(request.sharedOptions.end(), args.begin() + std::ptrdiff_t(optionStart),
+                                             args.begin() + std::ptrdiff_t(i + 1));
+        };
         auto value = [&](std::string& out) {
             if (i + 1 >= args.size()) {
                 error = arg + " needs a value";
@@ -117,14 +134,17 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         if (arg == "--loop" || arg == "--no-loop") {
             request.loop = arg == "--loop";
+            shareOption();
         } else if (arg == "--real-time") {
             request.realTime = true;
+            shareOption();
         } else if (arg == "--quiet" || arg == "-q") {
             request.quiet = true;
+            shareOption();
         } else if (arg.size() > 1 && arg[0] == '-') {
             static const char* const valued[] = {"-o",         "--format", "--delay",   "--depth",      "--size",
                                                  "--transparent", "--background", "--wav", "--quality",
-                                                 "--stop-after", "--duration", "--limit"};
+                                                 "--stop-after", "--duration", "--limit", "-j", "--jobs"};
             if (std::find_if(std::begin(valued), std::end(valued), [&](const char* o) { return arg == o; }) ==
                 std::end(valued)) {
                 error = "unknown option " + arg;
@@ -132,8 +152,13 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
             }
             if (!value(v))
                 return std::nullopt;
+            shareOption();
             if (arg == "-o")
                 folder = v;
+            else if (arg == "-j" || arg == "--jobs") {
+                if (!(request.processes = parseInt(v, 1, 256).value_or(0)))
+                    return bad("a number of processes from 1 to 256");
+            }
             else if (arg == "--format")
                 format = v;
             else if (arg == "--delay") {
@@ -182,6 +207,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         return std::nullopt;
     }
     if (!folder.empty()) {
+        request.outputFolder = folder;
         if (words.empty()) {
             error = "no input file given";
             return std::nullopt;
@@ -192,6 +218,13 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
             const std::string out = request.target == ConvertTarget::Gif   ? base.string() + ".gif"
                                     : request.target == ConvertTarget::Avi ? base.string() + ".avi"
                                                                            : base.string();
+            // Two inputs of one name would overwrite each other's file.
+            for (const ConvertJob& earlier : request.jobs) {
+                if (earlier.output == out) {
+                    error = earlier.input + " and " + input + " would both be saved as " + out;
+                    return std::nullopt;
+                }
+            }
             request.jobs.push_back({input, out});
         }
     } else {
@@ -207,6 +240,11 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
                 error = "OUTPUT must end in .gif or .avi, or be a folder with --format jpg, png or bmp";
                 return std::nullopt;
             }
+        } else if ((extension == ".gif" || extension == ".avi") && extension.substr(1) != lower(format)) {
+            // Saving would name the file after one format and fill it with another.
+            error = "--format " + lower(format) + " does not go with an OUTPUT named " +
+                    fs::path(words[1]).filename().string();
+            return std::nullopt;
         }
         request.jobs.push_back({words[0], words[1]});
     }
@@ -229,7 +267,11 @@ std::string ConvertUsageText()
            "--duration is given.\n"
            "\n"
            "Options:\n"
-           "  -o FOLDER             convert every INPUT into FOLDER, each under its own name\n"
+           "  -o FOLDER             convert every INPUT into FOLDER (which must exist), each\n"
+           "                        under its own name\n"
+           "  -j, --jobs N          with -o: N conversions at a time, each in its own process\n"
+           "                        (default: one per processor); the files are the same\n"
+           "                        bytes as those made one at a time\n"
            "  --format F            gif, avi, jpg, png or bmp (with -o or a folder OUTPUT)\n"
            "  --delay MS            milliseconds between pictures (default 100; 1000 for images,\n"
            "                        150 for videos)\n"
@@ -253,7 +295,8 @@ std::string ConvertUsageText()
            "  --limit MS            give up waiting for a movie's end after this much movie time\n"
            "                        (default 600000; a video ends by itself)\n"
            "  --real-time           play on the wall clock instead of the virtual clock\n"
-           "  -q, --quiet           no progress lines\n"
+           "  -q, --quiet           print nothing but errors\n"
+           "  --                    every word after it is an INPUT or OUTPUT\n"
            "  -h, --help            print this help and exit\n"
            "\n"
            "Progress lines and the program's messages go to stderr. Exit status: 0 converted,\n"

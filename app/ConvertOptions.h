@@ -33,6 +33,11 @@ struct ConvertRequest {
     int limitMs = 10 * 60 * 1000;   // an automatic stop that never comes ends here
     bool realTime = false;
     bool quiet = false;
+    // A batch (-o FOLDER): the folder, how many conversions run at a time (0: one per
+    // processor), and the options as given, which every conversion of it shares.
+    std::string outputFolder;
+    int processes = 0;
+    std::vector<std::string> sharedOptions;
 };
 
 // Parses the arguments after "convert". On failure returns none with error set.

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Convert.h"
+#include "ConvertBatch.h"
 #include "Registration.h"
 #include "player/RenderCommand.h"
 #include "QtClock.h"
@@ -14,7 +15,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -32,7 +35,7 @@ std::unique_ptr<QTemporaryDir>& runtimeFolder()
     return folder;
 }
 
-int runWindows(QApplication& app)
+int runWindows(QApplication& app, const CommandLine& line)
 {
     RealTimeClock clock;
     ScopedScheduler scheduler(clock);
@@ -41,6 +44,11 @@ int runWindows(QApplication& app)
 
     Windows windows = CreateWindows();
     windows.main->show();
+    if (!line.openFile.empty()) {
+        TForm1* main = windows.main.get();
+        const std::string path = line.openFile;
+        QTimer::singleShot(0, main, [main, path] { main->OpenOnPage(TForm1::PageForFile(path, 1), path); });
+    }
     const int code = app.exec();
     windows = {};  // the windows and their timers go before the clock
     return code;
@@ -74,11 +82,20 @@ int runConvert(const CommandLine& line, int argc, char** argv)
         std::fputs(ConvertUsageText().c_str(), stdout);
         return 0;
     }
+    if (const std::string missing = MissingOutputFolder(*request); !missing.empty()) {
+        std::fprintf(stderr, "tovrane convert: error: the output folder %s does not exist; nothing was converted\n",
+                     missing.c_str());
+        return 1;
+    }
     // Nothing is shown: offscreen even where a display exists.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareQtEnvironment(true);
     int qtArgc = std::min(argc, 1);
+    if (request->jobs.size() > 1 && BatchProcesses(*request) > 1) {
+        QCoreApplication batch(qtArgc, argv);
+        return RunConvertBatch(*request, QCoreApplication::applicationFilePath().toStdString(), std::cerr);
+    }
     QApplication app(qtArgc, argv);
     PrepareApplication();
     FlashControlRegistration flashControl;
@@ -100,6 +117,19 @@ int runRender(const CommandLine& line, int argc, char** argv)
                                          : flash::RunRenderCommand(args, std::cout, std::cerr);
     }
     return flash::RunRenderCommand(line.subcommandArgs, std::cout, std::cerr);
+}
+
+// Why a file named on the command line cannot be opened, or empty.
+std::string FileToOpenRefusal(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return "cannot open " + path + ": no such file";
+    if (TForm1::PageForFile(path, 1) == 0)
+        return "cannot open " + path + ": neither a Flash movie (SWF, FLV) nor a video (AVI)";
+    return {};
 }
 
 } // namespace
@@ -142,6 +172,10 @@ int RunProgram(int argc, char** argv)
         break;
     }
 
+    if (const std::string refusal = FileToOpenRefusal(line.openFile); !refusal.empty()) {
+        std::fprintf(stderr, "tovrane: %s\n", refusal.c_str());
+        return 1;
+    }
     PrepareQtEnvironment(line.action == ProgramAction::Screenshot);
     int qtArgc = std::min(argc, 1);  // our options are not Qt's
     QApplication app(qtArgc, argv);
@@ -149,5 +183,5 @@ int RunProgram(int argc, char** argv)
     FlashControlRegistration flashControl;
     if (line.action == ProgramAction::Screenshot)
         return WriteScreenshot(line);
-    return runWindows(app);
+    return runWindows(app, line);
 }

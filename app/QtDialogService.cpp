@@ -113,3 +113,12 @@ void QtDialogService::RunMessageBox(MessageKind kind, const std::string& caption
     QMessageBox box(icon, fromUtf8(caption), MessageText(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
+
+bool QtDialogService::RunQuestion(const std::string& caption, const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, fromUtf8(caption), MessageText(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    // Enter keeps the work; losing it takes a deliberate choice.
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}

@@ -11,6 +11,7 @@ public:
     bool RunFileDialog(TOpenDialog& dialog) override;
     bool RunSelectDirectory(const std::string& caption, const std::string& root, std::string& directory) override;
     void RunMessageBox(MessageKind kind, const std::string& caption, const std::string& text) override;
+    bool RunQuestion(const std::string& caption, const std::string& text) override;
 };
 
 // "Desc|*.a;*.b|Other|*.c" as Qt writes it: "Desc (*.a *.b);;Other (*.c)". Each

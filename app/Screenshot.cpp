@@ -124,7 +124,8 @@ QWidget& chosenWindow(const Windows& windows, const CommandLine& line)
     case ScreenshotWindow::ImagePreview: return *windows.imagePreview;
     case ScreenshotWindow::Main: break;
     }
-    windows.main->PageControl1->setCurrentIndex(line.page - 1);
+    const int page = line.openFile.empty() ? line.page : TForm1::PageForFile(line.openFile, line.page);
+    windows.main->PageControl1->setCurrentIndex(page - 1);
     return *windows.main;
 }
 
@@ -164,6 +165,11 @@ bool playOnPage(TForm1& form, const CommandLine& line)
 int WriteScreenshot(const CommandLine& line)
 {
     Windows windows = CreateWindows();
+    if (!line.openFile.empty()) {
+        // The picture shows the page with the file open, without the settings hint.
+        windows.main->SettingsHintShown = true;
+        windows.main->OpenOnPage(TForm1::PageForFile(line.openFile, line.page), line.openFile);
+    }
     if (line.window == ScreenshotWindow::Main && !line.openPath.empty() && !playOnPage(*windows.main, line))
         return 1;
     std::function<void()> whileShown;

@@ -46,6 +46,7 @@ TForm1::TForm1(QWidget* parent)
     }
     setUpTimers();
     createPlayers();
+    setUpComforts();
     centreOnScreen();
     FormCreate();
     FormResize();
@@ -162,6 +163,10 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (!CloseQuestionAnswered()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -221,12 +221,25 @@ public:
     // Page 4's Preview: nothing while the page records.
     void PreviewVideoGIF();
 
+    // Comforts beyond the pages' own controls (Unit1Comforts.cpp). A file dropped on a
+    // page, or named on the command line, opens there as the page's Open button would.
+    // Closing asks first while a page records or a result has not been saved. While a
+    // page records, its preview box counts the frames and the movie time.
+    static int PageForFile(const std::string& path, int shownPage);  // 0: none
+    bool OpenOnPage(int number, const std::string& path);
+    bool UnsavedResult() const;
+    void ResultSaved(int number);  // a save command of page number wrote the result
+    bool CloseQuestionAnswered();
+    void ShowRecordingProgress(int number, size_t frames, int32_t elapsedMs);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildGifPage();
@@ -258,10 +271,18 @@ private:
     void updateMinimumSize();
     void centreOnScreen();
     void showGifPreview(const QCheckBox& loop, const QComboBox& depth);
+    void setUpComforts();
+    void togglePlay(int number);
+    void showFlashProgress(int number);
 
     std::array<PreviewPage, 4> m_pages;
     std::array<FlashPage, 3> m_flash;
     std::array<std::unique_ptr<TsfFlashPlayer>, 3> m_players;
+    std::array<QString, 4> m_titleBeforeRecording;  // empty while a page shows no count
+    const TGIFImage* m_savedGif = nullptr;  // RecordedGIF and its length at the last save
+    int m_savedGifFrames = 0;
+    bool m_imagesSaved = false;
+    bool m_videoPlaying = false;  // page 4: Play clicked last, for the play/pause key
 };
 
 // Integer of a field, or its last valid value when the text holds none.

@@ -263,6 +263,7 @@ void TForm1::MonitorTick(int number)
         if (*page.elapsed / 1000 < 1)
             WarningBox(page.tooShort);
     }
+    showFlashProgress(number);
 }
 
 void TForm1::StopRecording(int number)

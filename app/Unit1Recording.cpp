@@ -60,6 +60,7 @@ void TForm1::replaceRecordedGif()
     RecordedGIF.reset();
     AviWriter1.Bitmaps().Clear();
     RecordedGIF = std::make_unique<TGIFImage>();
+    m_savedGif = nullptr;  // the new animation may reuse the old one's address
 }
 
 bool TForm1::startFlashRecording(FlashPage& page, bool automaticStop)
@@ -97,6 +98,7 @@ void TForm1::StartAVIRecording(bool automaticStop)
     AviWriter1.SetHeight(page.player->Height());
     AviWriter1.SetWidth(page.player->Width());
     RecordedGIF = std::make_unique<TGIFImage>();
+    m_savedGif = nullptr;
     startFlashRecording(page, automaticStop);
 }
 
@@ -105,6 +107,7 @@ void TForm1::StartImagesRecording(bool automaticStop)
     JpgImages.clear();
     PngImages.clear();
     BmpImages.clear();
+    m_imagesSaved = false;
     startFlashRecording(Flash(3), automaticStop);
 }
 

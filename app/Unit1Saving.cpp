@@ -60,6 +60,7 @@ void TForm1::SaveGIF()
     if (SaveDialog1x.Execute() && !SaveDialog1x.FileName.empty()) {
         const std::string name = ApplyOutputName(SaveDialog1x.FileName, ".gif");
         RecordedGIF->SaveToFile(name);
+        ResultSaved(1);
         PlainBox("GIF was successfully saved to " + name);
     }
     page.view->Host().Repaint();
@@ -93,6 +94,7 @@ void TForm1::SaveAVI()
         const std::string name = ApplyOutputName(SaveDialog1y.FileName, ".avi");
         AviWriter1.SetFileName(name);
         AviWriter1.WriteAvi();
+        ResultSaved(2);
         PlainBox("AVI was successfully saved to " + name);
         AviWriter1.Bitmaps().Clear();
     }
@@ -116,14 +118,17 @@ void TForm1::SaveImages()
         return;
     if (!JpgImages.empty()) {
         WriteSeries(JpgImages, folder, ".jpg");
+        ResultSaved(3);
         PlainBox("JPG images where successfully saved to " + folder + " as 1.jpg, 2.jpg ... etc.");
     }
     if (!PngImages.empty()) {
         WriteSeries(PngImages, folder, ".png");
+        ResultSaved(3);
         PlainBox("PNG images where successfully saved to " + folder + " as 1.png, 2.png ... etc.");
     }
     if (!BmpImages.empty()) {
         WriteSeries(BmpImages, folder, ".bmp");
+        ResultSaved(3);
         PlainBox("BMP images where successfully saved to " + folder + " as 1.bmp, 2.bmp ... etc.");
     }
 }

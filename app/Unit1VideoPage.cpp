@@ -272,6 +272,7 @@ void TForm1::CaptureVideoFrame()
     frame->SetTransparentColor(TransColor->selected());
     if (std::optional<TPixelFormat> format = VideoDepthFormat(DepthBox->currentText()))
         frame->Bitmap()->SetPixelFormat(*format);
+    ShowRecordingProgress(4, size_t(RecordedGIF->Count()), int32_t(RecordedGIF->Count()) * int32_t(Timer1.Interval()));
 }
 
 void TForm1::VideoMonitorTick()
@@ -291,6 +292,7 @@ void TForm1::StopVideoRecording()
     if (VideoChosen() && MediaPlayer1.Mode() == mpPlaying)
         MediaPlayer1.Stop();
     m_pages[3].stop->hide();
+    ShowRecordingProgress(4, 0, 0);  // the box gets its title back
 }
 
 void TForm1::SaveVideoGIF()
@@ -316,6 +318,7 @@ void TForm1::SaveVideoGIF()
     if (SaveDialog1.Execute() && !SaveDialog1.FileName.empty()) {
         const std::string name = ApplyOutputName(SaveDialog1.FileName, ".gif");
         RecordedGIF->SaveToFile(name);
+        ResultSaved(4);
         PlainBox("GIF was successfully saved to " + name);
     }
     VideoPlayer->Window().Repaint();

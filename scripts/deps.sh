@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, when any is missing.
 set -euo pipefail
+source "$(dirname "$0")/steps.sh"
 
 PACKAGES=(
   cmake g++ make pkg-config ccache
@@ -13,15 +14,19 @@ PACKAGES=(
   ffmpeg libgif-dev giflib-tools pngcheck libpng-dev libjpeg-turbo-progs python3-pil imagemagick
   # fuzz targets
   clang
+  # installation: icon pictures, the desktop entry's check, the Debian package
+  librsvg2-bin desktop-file-utils dpkg-dev fakeroot
 )
 
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "Checking Debian packages ... all ${#PACKAGES[@]} present"
+  exit 0
+fi
 
-echo "Installing missing packages: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   SUDO=""
 elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
@@ -33,5 +38,6 @@ else
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+step apt-update "Updating the package lists" $SUDO apt-get update
+step apt-install "Installing ${#missing[@]} missing packages (${missing[*]})" \
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

@@ -44,6 +44,8 @@ void PlainBox(const std::string& text) { DialogService::Current().RunMessageBox(
 
 void ErrorBox(const std::string& text) { DialogService::Current().RunMessageBox(MessageKind::Warning, ApplicationTitle(), text); }
 
+bool WarningQuestion(const std::string& text) { return DialogService::Current().RunQuestion(WarningCaption, text); }
+
 bool ScriptedDialogService::RunFileDialog(TOpenDialog& dialog)
 {
     DialogTitles.push_back(dialog.Title);
@@ -84,4 +86,14 @@ void ScriptedDialogService::RunMessageBox(MessageKind kind, const std::string& c
     if (WhileOpen)
         WhileOpen();
     Scheduler::Current().ProcessMessages();
+}
+
+bool ScriptedDialogService::RunQuestion(const std::string& caption, const std::string& text)
+{
+    RunMessageBox(MessageKind::Warning, caption, text);
+    if (m_questions.empty())
+        return true;
+    const bool ok = m_questions.front();
+    m_questions.erase(m_questions.begin());
+    return ok;
 }

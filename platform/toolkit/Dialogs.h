@@ -46,6 +46,8 @@ void WarningBox(const std::string& text);
 void PlainBox(const std::string& text);
 // The error box for an exception that ended an event handler.
 void ErrorBox(const std::string& text);
+// A modal warning box with OK and Cancel, for a step that would lose work: true for OK.
+bool WarningQuestion(const std::string& text);
 
 class DialogService {
 public:
@@ -53,6 +55,8 @@ public:
     virtual bool RunFileDialog(TOpenDialog& dialog) = 0;
     virtual bool RunSelectDirectory(const std::string& caption, const std::string& root, std::string& directory) = 0;
     virtual void RunMessageBox(MessageKind kind, const std::string& caption, const std::string& text) = 0;
+    // A warning box with OK and Cancel; true when OK was chosen.
+    virtual bool RunQuestion(const std::string& caption, const std::string& text) = 0;
 
     static DialogService& Current();
     static void SetCurrent(DialogService* service);
@@ -76,12 +80,15 @@ public:
     bool RunFileDialog(TOpenDialog& dialog) override;
     bool RunSelectDirectory(const std::string& caption, const std::string& root, std::string& directory) override;
     void RunMessageBox(MessageKind kind, const std::string& caption, const std::string& text) override;
+    // Recorded in Boxes as a warning; answered from the queue, OK when it is empty.
+    bool RunQuestion(const std::string& caption, const std::string& text) override;
 
     // Queue the answers of the next file and folder dialogs (an empty queue cancels).
     void AnswerFile(std::string fileName) { m_files.push_back({true, std::move(fileName)}); }
     void CancelFile() { m_files.push_back({false, {}}); }
     void AnswerDirectory(std::string dir) { m_dirs.push_back({true, std::move(dir)}); }
     void CancelDirectory() { m_dirs.push_back({false, {}}); }
+    void AnswerQuestion(bool ok) { m_questions.push_back(ok); }
 
     std::vector<Shown> Boxes;               // every message box, in order
     std::vector<std::string> DialogTitles;  // every file or folder dialog's title
@@ -92,6 +99,7 @@ public:
 private:
     std::vector<FileAnswer> m_files;
     std::vector<FileAnswer> m_dirs;
+    std::vector<bool> m_questions;
 };
 
 // Installs a dialog service for the life of the object.

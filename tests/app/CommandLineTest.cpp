@@ -97,3 +97,18 @@ TEST(CommandLine, PreviewWindowsOpenAFileOrAFolder)
     for (const auto& args : bad)
         EXPECT_EQ(parse(args).action, ProgramAction::UsageError) << args.back();
 }
+
+TEST(CommandLine, AFileNamedOpensInTheWindowOrTheScreenshot)
+{
+    CommandLine open = parse({"movies/intro.swf"});
+    EXPECT_EQ(open.action, ProgramAction::Windows);
+    EXPECT_EQ(open.openFile, "movies/intro.swf");
+    CommandLine shot = parse({"--screenshot", "p.png", "clip.avi", "--page", "4"});
+    EXPECT_EQ(shot.action, ProgramAction::Screenshot);
+    EXPECT_EQ(shot.openFile, "clip.avi");
+    EXPECT_EQ(shot.page, 4);
+    // One file at most; a bare word is an unknown command rather than a file.
+    EXPECT_EQ(parse({"a.swf", "b.swf"}).action, ProgramAction::UsageError);
+    EXPECT_EQ(parse({"conver"}).action, ProgramAction::UsageError);
+    EXPECT_NE(UsageText().find("[FILE]"), std::string::npos);
+}

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -223,7 +224,7 @@ TEST(Convert, AMovieBecomesAnAviWithAndWithoutSound)
     QTemporaryDir dir;
     const std::string movie = writeMovie(dir, "squares.swf");
     const std::string avi = dir.filePath("plain.avi").toStdString();
-    Outcome out = convert("'" + movie + "' '" + avi + "' --delay 100 --depth 24 --duration 1500 -q");
+    Outcome out = convert("'" + movie + "' '" + avi + "' --delay 100 --depth 24 --duration 1500");
     ASSERT_EQ(out.exitCode, 0) << out.output;
     EXPECT_NE(out.output.find("AVI was successfully saved to " + avi), std::string::npos);
     const std::string video = probe(avi, "stream=nb_read_frames,r_frame_rate,width,height");
@@ -430,4 +431,108 @@ TEST(Convert, ErrorsAndUsage)
     Outcome help = convert("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.output.find("Usage: tovrane convert"), std::string::npos);
+}
+
+namespace {
+
+std::vector<char> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+// Each process of a batch converts one movie exactly as a lone conversion does.
+TEST(Convert, ABatchInSeveralProcessesWritesTheBytesOfOneAtATime)
+{
+    QTemporaryDir dir;
+    std::string inputs;
+    const char* names[] = {"one", "two", "three", "four"};
+    for (int i = 0; i < 4; ++i)
+        inputs += " '" + writeMovie(dir, (std::string(names[i]) + ".swf").c_str(), 3 + i) + "'";
+    const std::string serial = dir.filePath("serial").toStdString(), parallel = dir.filePath("parallel").toStdString();
+    QDir().mkpath(QString::fromStdString(serial));
+    QDir().mkpath(QString::fromStdString(parallel));
+    Outcome one = convert("-o '" + serial + "' -j 1" + inputs);
+    ASSERT_EQ(one.exitCode, 0) << one.output;
+    Outcome two = convert("-o '" + parallel + "' -j 2 --delay 100" + inputs);
+    ASSERT_EQ(two.exitCode, 0) << two.output;
+    for (const char* name : names) {
+        const std::vector<char> a = fileBytes(serial + "/" + name + ".gif"), b = fileBytes(parallel + "/" + name + ".gif");
+        ASSERT_GT(a.size(), 100u) << name;
+        EXPECT_TRUE(a == b) << name;
+        // Every job reports under its own name, once, with its own messages.
+        EXPECT_NE(two.output.find(" -> " + parallel + "/" + name + ".gif\n"), std::string::npos) << two.output;
+        EXPECT_NE(two.output.find("GIF was successfully saved to " + parallel + "/" + name + ".gif"), std::string::npos);
+    }
+    EXPECT_NE(two.output.find("[4/4] "), std::string::npos) << two.output;
+}
+
+TEST(Convert, ABatchGoesOnPastAFailureAndSaysWhichInputFailed)
+{
+    QTemporaryDir dir;
+    const std::string good = writeMovie(dir, "good.swf"), junk = dir.filePath("junk.swf").toStdString();
+    std::ofstream(junk) << "not a movie";
+    const std::string out = dir.filePath("out").toStdString();
+    QDir().mkpath(QString::fromStdString(out));
+    Outcome result = convert("-o '" + out + "' -j 2 -q '" + junk + "' '" + good + "'");
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/good.gif")));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out + "/junk.gif")));
+    EXPECT_NE(result.output.find("error: "), std::string::npos);
+    EXPECT_NE(result.output.find(junk), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("good.swf"), std::string::npos) << result.output;  // quiet about the success
+}
+
+TEST(Convert, AnOutputFolderThatDoesNotExistIsRefusedBeforeAnyConversion)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "m.swf"), other = writeMovie(dir, "other.swf");
+    const std::string missing = dir.filePath("no/such").toStdString();
+    const std::string cases[] = {
+        "-o '" + missing + "' '" + movie + "' '" + other + "'",
+        "-o '" + missing + "' -j 1 '" + movie + "'",
+        "'" + movie + "' '" + missing + "/m.gif'",
+        "'" + movie + "' '" + missing + "/series' --format png",
+    };
+    for (const std::string& args : cases) {
+        Outcome result = convert(args);
+        EXPECT_EQ(result.exitCode, 1) << args;
+        EXPECT_NE(result.output.find("the output folder " + missing), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find("nothing was converted"), std::string::npos);
+        EXPECT_EQ(result.output.find("captured"), std::string::npos) << result.output;
+    }
+    EXPECT_FALSE(QDir(dir.filePath("no")).exists());
+    // An image series' own folder is made inside one that exists.
+    Outcome series = convert("'" + movie + "' '" + dir.filePath("frames").toStdString() + "' --format png -q");
+    EXPECT_EQ(series.exitCode, 0) << series.output;
+    EXPECT_TRUE(QFile::exists(dir.filePath("frames/1.png")));
+}
+
+TEST(Convert, QuietPrintsNothingButErrors)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "m.swf"), still = writeMovie(dir, "still.swf", 1);
+    Outcome fine = convert("-q '" + movie + "' '" + dir.filePath("m.gif").toStdString() + "'");
+    EXPECT_EQ(fine.exitCode, 0);
+    EXPECT_EQ(fine.output, "");
+    // The too-short warning is a warning: not shown either.
+    Outcome warned = convert("--quiet '" + still + "' '" + dir.filePath("s.gif").toStdString() + "'");
+    EXPECT_EQ(warned.exitCode, 0);
+    EXPECT_EQ(warned.output, "");
+    Outcome failed = convert("-q '" + dir.filePath("none.swf").toStdString() + "' '" + dir.filePath("n.gif").toStdString() + "'");
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_NE(failed.output.find("error: cannot open"), std::string::npos) << failed.output;
+}
+
+TEST(Convert, AFormatThatContradictsTheOutputNameIsAUsageError)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "m.swf");
+    Outcome png = convert("'" + movie + "' '" + dir.filePath("x.gif").toStdString() + "' --format png");
+    EXPECT_EQ(png.exitCode, 2);
+    EXPECT_NE(png.output.find("--format png does not go with an OUTPUT named x.gif"), std::string::npos) << png.output;
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.gif")));
+    EXPECT_EQ(convert("'" + movie + "' '" + dir.filePath("x.avi").toStdString() + "' --format gif").exitCode, 2);
 }

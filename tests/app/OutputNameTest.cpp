@@ -69,6 +69,16 @@ TEST(ConvertOptions, UsageErrorsSayWhatIsWrong)
         {"in.swf", "out.gif", "--format", "tiff"},
         {"in.swf", "out.gif", "--bogus"},
         {"-o", "folder"},
+        // A format that contradicts the name the output file is given.
+        {"in.swf", "out.gif", "--format", "png"},
+        {"in.swf", "out.GIF", "--format", "avi"},
+        {"in.swf", "out.avi", "--format", "gif"},
+        {"-o", "out", "-j", "0", "a.swf", "b.swf"},
+        {"-o", "out", "-j", "257", "a.swf"},
+        {"-o", "out", "--jobs", "two", "a.swf"},
+        // Inputs of one name in different folders would be saved over each other.
+        {"-o", "out", "a/test.swf", "b/test.swf"},
+        {"-o", "out", "--format", "png", "a/test.swf", "b/test.flv"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -81,6 +91,27 @@ TEST(ConvertOptions, UsageErrorsSayWhatIsWrong)
     EXPECT_TRUE(help->help);
     for (const char* option : {"--delay", "--depth", "--size", "--loop", "--no-loop", "--transparent", "--background",
                                "--wav", "--quality", "--stop-after", "--duration", "--real-time", "-o FOLDER",
-                               "--format"})
+                               "--format", "--jobs", "--quiet", "--limit"})
         EXPECT_NE(ConvertUsageText().find(option), std::string::npos) << option;
+}
+
+TEST(ConvertOptions, ABatchKeepsItsSharedOptionsForEachProcess)
+{
+    std::string error;
+    auto batch = ParseConvertArguments({"-q", "-o", "out", "--delay", "50", "a.swf", "-j", "3", "--format", "png",
+                                        "--", "-odd.swf"},
+                                       error);
+    ASSERT_TRUE(batch) << error;
+    EXPECT_EQ(batch->processes, 3);
+    EXPECT_EQ(batch->outputFolder, "out");
+    EXPECT_TRUE(batch->quiet);
+    // Everything but the inputs, the folder and the number of processes, in order.
+    EXPECT_EQ(batch->sharedOptions, (std::vector<std::string>{"-q", "--delay", "50", "--format", "png"}));
+    ASSERT_EQ(batch->jobs.size(), 2u);
+    EXPECT_EQ(batch->jobs[1].input, "-odd.swf");  // after --, a word is an input
+    EXPECT_EQ(batch->jobs[1].output, "out/-odd");
+
+    auto single = ParseConvertArguments({"in.swf", "out.gif", "--format", "gif"}, error);
+    ASSERT_TRUE(single) << error;
+    EXPECT_EQ(single->processes, 0);  // one per processor, when it comes to a batch
 }

@@ -100,6 +100,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << "tovrane render: cannot play " << request->input << "\n";
         return 1;
     }
+    // A frame past the last would silently be the last one (or, looping, another).
+    if (request->frame > player.totalFrames()) {
+        err << "tovrane render: " << request->input << " has " << player.totalFrames()
+            << (player.totalFrames() == 1 ? " frame" : " frames") << "; frame " << request->frame
+            << " is past its end\n";
+        return 1;
+    }
     // Frame 1 is shown on loading; the clock runs the other N - 1 at the movie's rate.
     const int64_t until = static_cast<int64_t>(std::ceil((request->frame - 1) * 1000.0 / player.frameRate() - 1e-9));
     clock.AdvanceTo(until);

@@ -48,12 +48,22 @@ TEST(RenderCommand, WritesTheStageSizedFirstFrame)
 TEST(RenderCommand, SizeScalesByShowAllAndTransparentLeavesAlphaZero)
 {
     const std::string png = tempPath("b.png");
-    const CommandResult r = run({kMovie, png, "--size", "275x400", "--transparent", "--frame", "3"});
+    const CommandResult r = run({kMovie, png, "--size", "275x400", "--transparent", "--frame", "1"});
     ASSERT_EQ(r.code, 0) << r.err;
     const QImage image(QString::fromStdString(png));
     ASSERT_EQ(image.size(), QSize(275, 400));
     EXPECT_EQ(qAlpha(image.pixel(137, 10)), 0);   // letterbox above the centred stage
     std::filesystem::remove(png);
+}
+
+// The movie has one frame: asking for a later one is refused, and nothing is written.
+TEST(RenderCommand, AFramePastTheEndIsRefusedWithTheMoviesLength)
+{
+    const std::string png = tempPath("past.png");
+    const CommandResult r = run({kMovie, png, "--frame", "2"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("has 1 frame; frame 2 is past its end"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(png));
 }
 
 struct BadArgs {
