@@ -30,6 +30,8 @@ struct SwrFree {
     void operator()(SwrContext* s) const { swr_free(&s); }
 };
 
+const double kMonoToStereo[2] = {1.0, 1.0};
+
 class Decoder {
 public:
     explicit Decoder(const std::string& path) : m_path(path) {}
@@ -57,6 +59,8 @@ public:
         SwrContext* swrRaw = nullptr;
         if (swr_alloc_set_opts2(&swrRaw, &stereo, AV_SAMPLE_FMT_S16, kSoundRate, &decoder->ch_layout,
                                 decoder->sample_fmt, decoder->sample_rate, 0, nullptr) < 0 ||
+            // A mono track plays at its own level on both sides, not 3 dB lower.
+            (decoder->ch_layout.nb_channels == 1 && swr_set_matrix(swrRaw, kMonoToStereo, 1) < 0) ||
             swr_init(swrRaw) < 0) {
             swr_free(&swrRaw);
             fail("holds sound that cannot be converted");

@@ -70,7 +70,8 @@ const AVCodec* requireEncoder(const char* name, VideoFormat format)
 class Track {
 public:
     Track(AVFormatContext* out, const AVCodec* codec, const std::string& fileName)
-        : m_out(out), m_codec(avcodec_alloc_context3(codec)), m_packet(av_packet_alloc()), m_fileName(fileName)
+        : m_out(out), m_encoder(codec), m_codec(avcodec_alloc_context3(codec)), m_packet(av_packet_alloc()),
+          m_fileName(fileName)
     {
         if (!m_codec || !m_packet)
             throw std::bad_alloc();
@@ -83,9 +84,9 @@ public:
 
     void Open(AVDictionary** options)
     {
-        int e = avcodec_open2(m_codec.get(), m_codec->codec, options);
+        int e = avcodec_open2(m_codec.get(), m_encoder, options);
         if (e < 0)
-            fail("cannot start the " + std::string(m_codec->codec->name) + " encoder", e);
+            fail("cannot start the " + std::string(m_encoder->name) + " encoder", e);
         m_stream = avformat_new_stream(m_out, nullptr);
         if (!m_stream)
             throw std::bad_alloc();
@@ -123,6 +124,7 @@ public:
 
 private:
     AVFormatContext* m_out;
+    const AVCodec* m_encoder;
     CodecPtr m_codec;
     std::unique_ptr<AVPacket, PacketFree> m_packet;
     std::string m_fileName;
@@ -300,6 +302,8 @@ std::pair<int, int> EncodedSize(VideoFormat format, int width, int height)
 
 void SaveVideo(const VideoSaveJob& job)
 {
+    // The encoders' statistics are not for our users; their errors are.
+    av_log_set_level(AV_LOG_ERROR);
     checkJob(job);
     const VideoFormatInfo& info = InfoOf(job.format);
     const AVCodec* videoCodec = requireEncoder(info.videoCodec, job.format);
@@ -374,7 +378,7 @@ void SaveVideo(const VideoSaveJob& job)
         video.fail("cannot start the file", e);
 
     std::unique_ptr<SwsContext, SwsFree> scale(sws_getContext(encodedWidth, encodedHeight, AV_PIX_FMT_BGRA, encodedWidth,
-                                                               encodedHeight, vc->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr,
+                                                               encodedHeight, vc->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr, nullptr,
                                                                nullptr));
     FramePtr frame(av_frame_alloc());
     if (!scale || !frame)
