@@ -6,11 +6,11 @@
 namespace {
 
 const VideoFormatInfo kFormats[] = {
-    {VideoFormat::Mp4, "mp4", ".mp4", "mp4", "libx264", "aac", false},
-    {VideoFormat::WebM, "webm", ".webm", "webm", "libvpx-vp9", "libopus", false},
-    {VideoFormat::Mkv, "mkv", ".mkv", "matroska", "libx264", "aac", false},
-    {VideoFormat::WebP, "webp", ".webp", "webp", "libwebp_anim", nullptr, true},
-    {VideoFormat::Apng, "apng", ".apng", "apng", "apng", nullptr, true},
+    {VideoFormat::Mp4, "mp4", "MP4", ".mp4", "mp4", "libx264", "aac", false},
+    {VideoFormat::WebM, "webm", "WebM", ".webm", "webm", "libvpx-vp9", "libopus", false},
+    {VideoFormat::Mkv, "mkv", "MKV", ".mkv", "matroska", "libx264", "aac", false},
+    {VideoFormat::WebP, "webp", "WebP", ".webp", "webp", "libwebp_anim", nullptr, true},
+    {VideoFormat::Apng, "apng", "APNG", ".apng", "apng", "apng", nullptr, true},
 };
 
 } // namespace

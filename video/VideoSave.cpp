@@ -62,7 +62,7 @@ const AVCodec* requireEncoder(const char* name, VideoFormat format)
     const AVCodec* codec = avcodec_find_encoder_by_name(name);
     if (!codec)
         throw Exception(std::string("The installed FFmpeg has no ") + name + " encoder, which " +
-                        InfoOf(format).name + " output needs");
+                        InfoOf(format).label + " output needs");
     return codec;
 }
 
@@ -332,7 +332,7 @@ void SaveVideo(const VideoSaveJob& job)
     StreamOutput output(file->Stream());
     AVFormatContext* rawOut = nullptr;
     if (avformat_alloc_output_context2(&rawOut, nullptr, info.muxer, job.fileName.c_str()) < 0 || !rawOut)
-        throw Exception(std::string("The installed FFmpeg cannot write ") + info.name + " files");
+        throw Exception(std::string("The installed FFmpeg cannot write ") + info.label + " files");
     std::unique_ptr<AVFormatContext, OutputFree> out(rawOut);
     out->pb = output.Context();
     out->flags |= AVFMT_FLAG_CUSTOM_IO;
