@@ -193,7 +193,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
                     return bad("a WAV file");
                 request.wav = v;
             } else if (arg == "--quality") {
-                // A word is the player's drawing quality, a number the JPG quality.
+                // A word is the player's drawing quality, a number the JPG (or WebP) quality.
                 if (const std::string q = lower(v); q == "low" || q == "medium" || q == "high" || q == "best")
                     request.renderQuality = q;
                 else if (!(request.quality = parseInt(v, 0, 100)))
@@ -223,8 +223,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
     }
 
     if (!format.empty() && !setFormat(request, format)) {
-        error = "--format needs gif, avi, " + VideoFormatNames().replace(VideoFormatNames().rfind(" or "), 4, ", ") +
-                ", jpg, png or bmp, not '" + format + "'";
+        error = "--format needs gif, avi, mp4, webm, mkv, webp, apng, jpg, png or bmp, not '" + format + "'";
         return std::nullopt;
     }
     if (!folder.empty()) {

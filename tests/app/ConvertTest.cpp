@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -318,6 +319,17 @@ TEST(Convert, AMovieBecomesAnAnimatedWebpOrApng)
     };
     const Case cases[] = {{"anim.webp", "", 0}, {"lossy.webp", "--quality 80 --no-loop", 1}, {"anim.apng", "", 0},
                           {"once.apng", "--no-loop", 1}};
+    // The GIF of the same recording shows the same squares at the same times.
+    const std::string gif = dir.filePath("same.gif").toStdString();
+    ASSERT_EQ(convert("'" + movie + "' '" + gif + "' --delay 100 --duration 1000 -q --depth source").exitCode, 0);
+    int width = 0, height = 0;
+    bool looping = false;
+    std::vector<int> gifSlots;
+    for (const GifFrame& f : readGif(gif, width, height, looping))
+        gifSlots.insert(gifSlots.end(), size_t(f.delayCs / 10), f.square);
+    ASSERT_EQ(gifSlots.size(), 10u);
+    EXPECT_EQ(gifSlots.front(), 0);
+    EXPECT_NE(std::find(gifSlots.begin(), gifSlots.end(), 1), gifSlots.end());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string file = dir.filePath(c.file).toStdString();
@@ -335,17 +347,17 @@ TEST(Convert, AMovieBecomesAnAnimatedWebpOrApng)
         int loop = -1, frames = 0;
         lines >> loop >> frames;
         EXPECT_EQ(loop, c.loop);
-        ASSERT_EQ(frames, 10) << read.output;
-        std::vector<int> squares;
+        // The square of every 100 ms: an encoder may merge equal frames into a longer one.
+        std::vector<int> timeline;
         for (int i = 0; i < frames; ++i) {
             int duration = 0, r, g, b, br, bg, bb;
             char skip;
             lines >> duration >> skip >> r >> skip >> g >> skip >> b >> skip >> skip >> br >> skip >> bg >> skip >> bb >> skip;
-            EXPECT_EQ(duration, 100) << "frame " << i;
+            EXPECT_EQ(duration % 100, 0) << "frame " << i;
             EXPECT_EQ(colourIndex(br, bg, bb), 4) << "frame " << i;
-            squares.push_back(colourIndex(r, g, b));
+            timeline.insert(timeline.end(), size_t(duration / 100), colourIndex(r, g, b));
         }
-        EXPECT_EQ(squares, (std::vector<int>{0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
+        EXPECT_EQ(timeline, gifSlots) << read.output;
     }
 }
 

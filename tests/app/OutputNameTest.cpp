@@ -203,8 +203,9 @@ TEST(VideoChoice, TheExtensionThenTheFilterChooseTheFormat)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ChosenVideoFormat(c.name, c.filter, videos, ".avi"), c.format) << c.name << " " << c.filter;
-        if (c.format)
+        if (c.format) {
             EXPECT_EQ(VideoOutputName(c.name, *c.format), c.written);
+        }
     }
     EXPECT_EQ(VideoFilters(videos), "MP4 影片 (H.264)|*.mp4|WebM 影片 (VP9)|*.webm|MKV 影片 (H.264)|*.mkv");
 }
