@@ -61,6 +61,37 @@ void FramePicture::finishAlpha(uint8_t* out, bool sourceAlpha)
     }
 }
 
+// The frame as recorded, 24 or 32 bits at the frame size: one pass per row.
+bool FramePicture::copyDirect(const TBitmap& bitmap, bool sourceAlpha)
+{
+    const TPixelFormat format = bitmap.PixelFormat();
+    if ((format != pf24bit && format != pf32bit) || bitmap.Width() != m_shape.width || bitmap.Height() != m_shape.height)
+        return false;
+    const int w = m_shape.width;
+    for (int y = 0; y < m_shape.height; ++y) {
+        const uint8_t* in = bitmap.ScanLine(y);
+        uint8_t* out = row(y);
+        if (format == pf32bit) {
+            std::memcpy(out, in, size_t(w) * 4);
+            if (!sourceAlpha)
+                for (int x = 0; x < w; ++x)
+                    out[4 * x + 3] = 255;
+        } else {
+            for (int x = 0; x < w; ++x) {
+                out[4 * x] = in[3 * x];
+                out[4 * x + 1] = in[3 * x + 1];
+                out[4 * x + 2] = in[3 * x + 2];
+                out[4 * x + 3] = 255;
+            }
+        }
+        if (m_shape.transparent != clNone)
+            finishAlpha(out, true);
+        for (int x = w; x < m_shape.paddedWidth; ++x)
+            std::memcpy(out + 4 * x, out + 4 * (w - 1), 4);
+    }
+    return true;
+}
+
 const uint8_t* FramePicture::Compose(const TBitmap& bitmap)
 {
     if (bitmap.Empty())
@@ -68,6 +99,11 @@ const uint8_t* FramePicture::Compose(const TBitmap& bitmap)
     const int w = m_shape.width, h = m_shape.height;
     const int sw = bitmap.Width(), sh = bitmap.Height();
     const bool sourceAlpha = BitmapHasAlpha(bitmap, clNone);
+    if (copyDirect(bitmap, sourceAlpha)) {
+        for (int y = h; y < m_shape.paddedHeight; ++y)
+            std::memcpy(row(y), row(h - 1), size_t(Stride()));
+        return m_pixels.data();
+    }
     uint8_t fill[4];
     readSource(bitmap, 0);
     std::memcpy(fill, m_source.data(), 4);

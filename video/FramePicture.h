@@ -36,6 +36,7 @@ private:
     uint8_t* row(int y) { return m_pixels.data() + size_t(y) * size_t(Stride()); }
     void readSource(const TBitmap& bitmap, int y);
     void finishAlpha(uint8_t* out, bool sourceAlpha);
+    bool copyDirect(const TBitmap& bitmap, bool sourceAlpha);
 
     PictureShape m_shape;
     std::vector<uint8_t> m_pixels;
