@@ -70,7 +70,17 @@ public:
     Outcome Run();
 
 private:
-    int page() const { return m_request.target == ConvertTarget::Gif ? 1 : m_request.target == ConvertTarget::Avi ? 2 : 3; }
+    int page() const
+    {
+        switch (m_request.target) {
+        case ConvertTarget::Gif: return 1;
+        case ConvertTarget::Avi: return 2;
+        case ConvertTarget::Images: return 3;
+        case ConvertTarget::Video: return InfoOf(m_request.videoFormat).animation ? 1 : 2;
+        }
+        return 1;
+    }
+    void applyVideoSettings(TForm1& form);
     void report(const ScriptedDialogService::Shown& box);
     bool open(TForm1& form);
     void applySettings(TForm1& form);
@@ -183,6 +193,29 @@ void Job::applySettings(TForm1& form)
             form.stopafter->setValue(*r.stopAfter);
         }
     }
+    if (r.target == ConvertTarget::Video)
+        applyVideoSettings(form);
+}
+
+void Job::applyVideoSettings(TForm1& form)
+{
+    const ConvertRequest& r = m_request;
+    // Compressed outputs record every colour the movie shows.
+    if (page() == 1)
+        form.DepthBoxx->setCurrentText(QString::fromUtf8("如源檔案"));
+    else
+        form.DepthBoxy->setCurrentText(QString::fromUtf8("24 bit(位)"));
+    form.VideoOptions.crf = r.crf;
+    form.VideoOptions.preset = r.preset.value_or("");
+    if (r.videoFormat == VideoFormat::WebP)
+        form.VideoOptions.webpQuality = r.quality;
+    if (m_request.quiet)
+        return;
+    // A line every tenth of the frames (and at the end) while a long encode runs.
+    form.VideoProgress = [this](size_t done, size_t total) {
+        if (done == total || done * 10 / total != (done - 1) * 10 / total)
+            m_err << "encoded " << done << "/" << total << " frames\n";
+    };
 }
 
 bool Job::runUntil(const std::function<bool()>& done, int64_t chunkMs)
@@ -300,6 +333,8 @@ Outcome Job::Run()
 int RunConvert(const ConvertRequest& request, std::ostream& err)
 {
     bool allSaved = true;
+    for (const std::string& warning : request.warnings)
+        err << "warning: " << warning << "\n";
     for (const ConvertJob& job : request.jobs) {
         if (request.jobs.size() > 1 && !request.quiet)
             err << job.input << " -> " << job.output << "\n";

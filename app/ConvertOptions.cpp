@@ -57,7 +57,10 @@ bool setFormat(ConvertRequest& request, const std::string& name)
         request.target = ConvertTarget::Gif;
     else if (f == "avi")
         request.target = ConvertTarget::Avi;
-    else if (f == "jpg" || f == "png" || f == "bmp") {
+    else if (std::optional<VideoFormat> video = VideoFormatByName(f)) {
+        request.target = ConvertTarget::Video;
+        request.videoFormat = *video;
+    } else if (f == "jpg" || f == "png" || f == "bmp") {
         request.target = ConvertTarget::Images;
         request.imageFormat = f == "jpg" ? "JPG" : f == "png" ? "PNG" : "BMP";
     } else
@@ -65,10 +68,43 @@ bool setFormat(ConvertRequest& request, const std::string& name)
     return true;
 }
 
+// The compressed outputs take the options they cannot use with a warning.
+void videoWarnings(ConvertRequest& r)
+{
+    const VideoFormat f = r.videoFormat;
+    const bool h264 = f == VideoFormat::Mp4 || f == VideoFormat::Mkv, animation = InfoOf(f).animation;
+    const std::string label = InfoOf(f).label;
+    auto ignored = [&](const std::string& option) { r.warnings.push_back(option + " is ignored for " + label + " output"); };
+    if (r.crf && animation)
+        ignored("--crf");
+    if (r.preset && !h264)
+        ignored("--preset");
+    if (r.quality && f != VideoFormat::WebP)
+        ignored("--quality " + std::to_string(*r.quality));
+    if (r.loop && !animation)
+        ignored(*r.loop ? "--loop" : "--no-loop");
+    if (r.transparent && !animation)
+        ignored("--transparent");
+    if (!r.wav.empty() && animation)
+        ignored("--wav");
+    if (r.depth)
+        ignored("--depth");
+}
+
 // Options that only one kind of output reads.
 std::string misplacedOption(const ConvertRequest& r)
 {
     const bool gif = r.target == ConvertTarget::Gif, avi = r.target == ConvertTarget::Avi;
+    if (r.target == ConvertTarget::Video) {
+        if (r.crf && (*r.crf > (r.videoFormat == VideoFormat::WebM ? 63 : 51)))
+            return "--crf needs a number from 0 to " + std::string(r.videoFormat == VideoFormat::WebM ? "63" : "51") +
+                   " for " + InfoOf(r.videoFormat).label;
+        return {};
+    }
+    if (r.crf || r.preset)
+        return "--crf and --preset go with MP4, WebM and MKV output";
+    if (r.quality && *r.quality < 10)
+        return "--quality needs a JPG quality from 10 to 100, not '" + std::to_string(*r.quality) + "'";
     if ((r.loop || r.transparent) && !gif)
         return "--loop, --no-loop and --transparent go with GIF output";
     if (!r.wav.empty() && !avi)
@@ -144,7 +180,8 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         } else if (arg.size() > 1 && arg[0] == '-') {
             static const char* const valued[] = {"-o",         "--format", "--delay",   "--depth",      "--size",
                                                  "--transparent", "--background", "--wav", "--quality",
-                                                 "--stop-after", "--duration", "--limit", "-j", "--jobs"};
+                                                 "--stop-after", "--duration", "--limit", "-j", "--jobs", "--crf",
+                                                 "--preset"};
             if (std::find_if(std::begin(valued), std::end(valued), [&](const char* o) { return arg == o; }) ==
                 std::end(valued)) {
                 error = "unknown option " + arg;
@@ -182,11 +219,20 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
                     return bad("a WAV file");
                 request.wav = v;
             } else if (arg == "--quality") {
-                // A word is the player's drawing quality, a number the JPG quality.
+                // A word is the player's drawing quality, a number the JPG (or WebP) quality.
                 if (const std::string q = lower(v); q == "low" || q == "medium" || q == "high" || q == "best")
                     request.renderQuality = q;
-                else if (!(request.quality = parseInt(v, 10, 100)))
-                    return bad("low, medium, high or best, or a JPG quality from 10 to 100");
+                else if (!(request.quality = parseInt(v, 0, 100)))
+                    return bad("low, medium, high or best, a JPG quality from 10 to 100 or a WebP quality from 0 to 100");
+            } else if (arg == "--crf") {
+                if (!(request.crf = parseInt(v, 0, 63)))
+                    return bad("a constant quality from 0 (best) to 51 (H.264) or 63 (VP9)");
+            } else if (arg == "--preset") {
+                static const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                                      "medium",    "slow",      "slower",   "veryslow"};
+                if (std::find(std::begin(presets), std::end(presets), v) == std::end(presets))
+                    return bad("ultrafast, superfast, veryfast, faster, fast, medium, slow, slower or veryslow");
+                request.preset = v;
             } else if (arg == "--stop-after") {
                 if (!(request.stopAfter = parseInt(v, 2, 600)))
                     return bad("a count from 2 to 600");
@@ -203,7 +249,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
     }
 
     if (!format.empty() && !setFormat(request, format)) {
-        error = "--format needs gif, avi, jpg, png or bmp, not '" + format + "'";
+        error = "--format needs gif, avi, mp4, webm, mkv, webp, apng, jpg, png or bmp, not '" + format + "'";
         return std::nullopt;
     }
     if (!folder.empty()) {
@@ -215,9 +261,10 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         for (const std::string& input : words) {
             const std::string stem = fs::path(input).stem().string();
             const fs::path base = fs::path(folder) / stem;
-            const std::string out = request.target == ConvertTarget::Gif   ? base.string() + ".gif"
-                                    : request.target == ConvertTarget::Avi ? base.string() + ".avi"
-                                                                           : base.string();
+            const std::string out = request.target == ConvertTarget::Gif     ? base.string() + ".gif"
+                                    : request.target == ConvertTarget::Avi   ? base.string() + ".avi"
+                                    : request.target == ConvertTarget::Video ? base.string() + InfoOf(request.videoFormat).extension
+                                                                             : base.string();
             // Two inputs of one name would overwrite each other's file.
             for (const ConvertJob& earlier : request.jobs) {
                 if (earlier.output == out) {
@@ -234,10 +281,11 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         const std::string extension = lower(fs::path(words[1]).extension().string());
         if (format.empty()) {
-            if (extension == ".gif" || extension == ".avi")
+            if (extension == ".gif" || extension == ".avi" || VideoFormatByName(extension))
                 setFormat(request, extension.substr(1));
             else {
-                error = "OUTPUT must end in .gif or .avi, or be a folder with --format jpg, png or bmp";
+                error = "OUTPUT must end in .gif, .avi, .mp4, .webm, .mkv, .webp or .apng, or be a folder with "
+                        "--format jpg, png or bmp";
                 return std::nullopt;
             }
         } else if ((extension == ".gif" || extension == ".avi") && extension.substr(1) != lower(format)) {
@@ -252,6 +300,8 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         error = misplaced;
         return std::nullopt;
     }
+    if (request.target == ConvertTarget::Video)
+        videoWarnings(request);
     return request;
 }
 
@@ -261,10 +311,13 @@ std::string ConvertUsageText()
            "       tovrane convert -o FOLDER [--format F] INPUT... [OPTIONS]\n"
            "Plays a Flash movie (SWF, FLV) offscreen and records it, as the main window does:\n"
            "OUTPUT.gif makes an animated GIF, OUTPUT.avi an uncompressed AVI, and a folder with\n"
-           "--format jpg|png|bmp a numbered image series (1.jpg, 2.jpg, ...). A video (AVI, MP4,\n"
-           "MKV, WebM, MOV, MPG, known by its content) becomes an animated GIF, as the video\n"
-           "page makes it. The recording stops when the movie or video stops playing, unless\n"
-           "--duration is given.\n"
+           "--format jpg|png|bmp a numbered image series (1.jpg, 2.jpg, ...). OUTPUT.mp4 and\n"
+           "OUTPUT.mkv make H.264 video with AAC sound, OUTPUT.webm VP9 with Opus, recorded as\n"
+           "the AVI is (odd widths and heights grow by one pixel, repeating the edge: the video\n"
+           "takes even sizes); OUTPUT.webp and OUTPUT.apng make full-colour animations,\n"
+           "recorded as the GIF is. A video (AVI, MP4, MKV, WebM, MOV, MPG, known by its\n"
+           "content) becomes an animated GIF, as the video page makes it. The recording stops\n"
+           "when the movie or video stops playing, unless --duration is given.\n"
            "\n"
            "Options:\n"
            "  -o FOLDER             convert every INPUT into FOLDER (which must exist), each\n"
@@ -272,22 +325,30 @@ std::string ConvertUsageText()
            "  -j, --jobs N          with -o: N conversions at a time, each in its own process\n"
            "                        (default: one per processor); the files are the same\n"
            "                        bytes as those made one at a time\n"
-           "  --format F            gif, avi, jpg, png or bmp (with -o or a folder OUTPUT)\n"
+           "  --format F            gif, avi, mp4, webm, mkv, webp, apng, jpg, png or bmp\n"
+           "                        (with -o or a folder OUTPUT)\n"
            "  --delay MS            milliseconds between pictures (default 100; 1000 for images,\n"
            "                        150 for videos)\n"
            "  --depth D             colours: 8, 4, 1 (black/white), grey or source for GIF;\n"
-           "                        24, 8, 4 or 1 for AVI (default 8; source for videos)\n"
+           "                        24, 8, 4 or 1 for AVI (default 8; source for videos); the\n"
+           "                        compressed outputs always record full colour\n"
            "  --size WxH            picture size in pixels (default: the movie's stage size,\n"
            "                        or the video's own size)\n"
-           "  --loop, --no-loop     GIF: repeat for ever, or play once (default --loop;\n"
-           "                        --no-loop for videos)\n"
-           "  --transparent #RRGGBB GIF: the frames' transparent colour (default #00FFFF)\n"
+           "  --loop, --no-loop     GIF, WebP, APNG: repeat for ever, or play once (default\n"
+           "                        --loop; --no-loop for videos)\n"
+           "  --transparent #RRGGBB GIF, WebP, APNG: the frames' transparent colour (default\n"
+           "                        #00FFFF)\n"
            "  --background #RRGGBB  the colour shown in place of the movie's stage colour\n"
            "                        (a PNG series is then opaque; without it, PNG pictures\n"
            "                        are transparent where the movie paints nothing; not\n"
            "                        for videos)\n"
-           "  --wav FILE            AVI: add the sound track of a WAV file\n"
-           "  --quality N           JPG series: quality from 10 to 100 (default 95)\n"
+           "  --wav FILE            AVI, MP4, WebM, MKV: add the sound track of a WAV file\n"
+           "  --quality N           JPG series: quality from 10 to 100 (default 95);\n"
+           "                        WebP: lossy at quality 0 to 100 (default: lossless)\n"
+           "  --crf N               constant quality, lower is better: H.264 (MP4, MKV) 0 to 51\n"
+           "                        (default 18), VP9 (WebM) 0 to 63 (default 31)\n"
+           "  --preset P            H.264 speed: ultrafast, superfast, veryfast, faster, fast,\n"
+           "                        medium (the default), slow, slower or veryslow\n"
            "  --quality Q           drawing quality: low (no anti-aliasing), medium, high\n"
            "                        (the default) or best\n"
            "  --stop-after N        image series: stop after N images (2 to 600)\n"

@@ -2,12 +2,14 @@
 #pragma once
 
 #include "Types.h"
+#include "VideoFormats.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class ConvertTarget { Gif, Avi, Images };
+// Video: MP4, WebM and MKV record on the AVI page, WebP and APNG on the GIF page.
+enum class ConvertTarget { Gif, Avi, Images, Video };
 
 struct ConvertJob {
     std::string input;
@@ -19,6 +21,7 @@ struct ConvertRequest {
     std::vector<ConvertJob> jobs;
     ConvertTarget target = ConvertTarget::Gif;
     std::string imageFormat = "JPG";  // "JPG", "PNG" or "BMP" for image series
+    VideoFormat videoFormat = VideoFormat::Mp4;  // for ConvertTarget::Video
     std::optional<int> delayMs;
     std::optional<std::string> depth;  // 8, 4, 1, grey, source, 24
     std::optional<std::pair<int, int>> size;
@@ -26,7 +29,9 @@ struct ConvertRequest {
     std::optional<TColor> transparent;
     std::optional<TColor> background;
     std::string wav;
-    std::optional<int> quality;                // JPG quality
+    std::optional<int> quality;                // JPG quality (10-100) or WebP quality (0-100)
+    std::optional<int> crf;                    // MP4, MKV, WebM
+    std::optional<std::string> preset;         // MP4, MKV
     std::optional<std::string> renderQuality;  // low, medium, high or best
     std::optional<int> stopAfter;
     std::optional<int> durationMs;  // record this long, without automatic stop
@@ -38,6 +43,8 @@ struct ConvertRequest {
     std::string outputFolder;
     int processes = 0;
     std::vector<std::string> sharedOptions;
+    // Settings given that the chosen output does not read: said, then ignored.
+    std::vector<std::string> warnings;
 };
 
 // Parses the arguments after "convert". On failure returns none with error set.

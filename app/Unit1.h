@@ -9,10 +9,12 @@
 #include "Timer.h"
 #include "Unit1PreviewArea.h"
 #include "VideoView.h"
+#include "VideoSave.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -170,6 +172,9 @@ public:
     std::vector<std::unique_ptr<TJPEGImage>> JpgImages;
     std::vector<std::unique_ptr<TsfPngImage>> PngImages;
     std::vector<std::unique_ptr<TBitmap>> BmpImages;
+    // How MP4, WebM, MKV and WebP saves encode, and who hears of each encoded frame.
+    VideoSettings VideoOptions;
+    std::function<void(size_t done, size_t total)> VideoProgress;
 
     // Source controls of Flash page 1, 2 or 3.
     FlashPage& Flash(int number) { return m_flash.at(size_t(number - 1)); }
@@ -215,6 +220,8 @@ public:
     void SaveGIF();
     void SaveAVI();
     void SaveImages();
+    // Page 1 (WebP, APNG) or page 2 (MP4, WebM, MKV) to a compressed file.
+    void saveVideo(int number, VideoFormat format, const std::string& name);
     void PreviewGIF();
     void PreviewAVI();
     void PreviewImages();

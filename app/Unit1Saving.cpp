@@ -7,6 +7,7 @@
 #include "JPEGImage.h"
 #include "OutputName.h"
 #include "RxGIF.h"
+#include "VideoChoice.h"
 #include "controls/FileField.h"
 #include "controls/SpinEdit.h"
 #include "prev.h"
@@ -55,9 +56,17 @@ void TForm1::SaveGIF()
     if (DepthBoxx->currentText() == QString::fromUtf8(Grey))
         RecordedGIF->Grayscale(true);
     SaveDialog1x.Title = "儲存檔案";
-    SaveDialog1x.Filter = "GIF 檔案|*.gif";
+    static const std::vector<VideoFormat> animations = {VideoFormat::WebP, VideoFormat::Apng};
+    SaveDialog1x.Filter = "GIF 檔案|*.gif|" + VideoFilters(animations);
     SaveDialog1x.FileName.clear();
+    SaveDialog1x.FilterIndex = 1;
     if (SaveDialog1x.Execute() && !SaveDialog1x.FileName.empty()) {
+        const std::string& chosen = SaveDialog1x.FileName;
+        if (auto format = ChosenVideoFormat(chosen, SaveDialog1x.FilterIndex, animations, ".gif")) {
+            saveVideo(1, *format, VideoOutputName(chosen, *format));
+            page.view->Host().Repaint();
+            return;
+        }
         const std::string name = ApplyOutputName(SaveDialog1x.FileName, ".gif");
         RecordedGIF->SaveToFile(name);
         ResultSaved(1);
@@ -88,9 +97,18 @@ void TForm1::SaveAVI()
     }
     AviWriter1.Bitmaps().Pack();
     SaveDialog1y.Title = "儲存檔案";
-    SaveDialog1y.Filter = "音訊視訊交錯格式 (AVI)|*.avi";
+    static const std::vector<VideoFormat> videos = {VideoFormat::Mp4, VideoFormat::WebM, VideoFormat::Mkv};
+    SaveDialog1y.Filter = "音訊視訊交錯格式 (AVI)|*.avi|" + VideoFilters(videos);
     SaveDialog1y.FileName.clear();
+    SaveDialog1y.FilterIndex = 1;
     if (SaveDialog1y.Execute() && !SaveDialog1y.FileName.empty()) {
+        const std::string& chosen = SaveDialog1y.FileName;
+        if (auto format = ChosenVideoFormat(chosen, SaveDialog1y.FilterIndex, videos, ".avi")) {
+            saveVideo(2, *format, VideoOutputName(chosen, *format));
+            AviWriter1.Bitmaps().Clear();
+            page.view->Host().Repaint();
+            return;
+        }
         const std::string name = ApplyOutputName(SaveDialog1y.FileName, ".avi");
         AviWriter1.SetFileName(name);
         AviWriter1.WriteAvi();

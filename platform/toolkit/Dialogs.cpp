@@ -60,6 +60,8 @@ bool ScriptedDialogService::RunFileDialog(TOpenDialog& dialog)
     m_files.erase(m_files.begin());
     if (answer.accept)
         dialog.FileName = answer.fileName;
+    if (answer.accept && answer.filterIndex > 0)
+        dialog.FilterIndex = answer.filterIndex;
     return answer.accept;
 }
 

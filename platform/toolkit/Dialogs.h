@@ -75,6 +75,7 @@ public:
     struct FileAnswer {
         bool accept = true;
         std::string fileName;
+        int filterIndex = 0;  // the filter the person picked; 0 leaves the dialog's
     };
 
     bool RunFileDialog(TOpenDialog& dialog) override;
@@ -84,7 +85,7 @@ public:
     bool RunQuestion(const std::string& caption, const std::string& text) override;
 
     // Queue the answers of the next file and folder dialogs (an empty queue cancels).
-    void AnswerFile(std::string fileName) { m_files.push_back({true, std::move(fileName)}); }
+    void AnswerFile(std::string fileName, int filterIndex = 0) { m_files.push_back({true, std::move(fileName), filterIndex}); }
     void CancelFile() { m_files.push_back({false, {}}); }
     void AnswerDirectory(std::string dir) { m_dirs.push_back({true, std::move(dir)}); }
     void CancelDirectory() { m_dirs.push_back({false, {}}); }

@@ -7,12 +7,14 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -242,6 +244,150 @@ TEST(Convert, AMovieBecomesAnAviWithAndWithoutSound)
     ASSERT_EQ(out.exitCode, 0) << out.output;
     EXPECT_NE(probe(withSound, "stream=codec_type", "a").find("codec_type=audio"), std::string::npos);
     EXPECT_NE(probe(withSound, "stream=nb_read_frames").find("nb_read_frames=10"), std::string::npos);
+}
+
+// The colour index at (30, 30) of every decoded video frame (the square).
+std::vector<int> videoSquares(const std::string& file, int width, int height)
+{
+    const Outcome out = run("ffmpeg -v error -i '" + file + "' -map 0:v -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
+    std::vector<int> squares;
+    const size_t frameBytes = size_t(width) * height * 3;
+    for (size_t at = 0; at + frameBytes <= out.output.size(); at += frameBytes) {
+        const auto* p = reinterpret_cast<const unsigned char*>(out.output.data() + at + (30 * size_t(width) + 30) * 3);
+        squares.push_back(colourIndex(p[0], p[1], p[2]));
+    }
+    return squares;
+}
+
+TEST(Convert, AMovieBecomesCompressedVideoWithAndWithoutSound)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    const std::string wav = dir.filePath("sound.wav").toStdString();
+    writeWav(wav);
+    struct Case {
+        const char* file;
+        const char* options;
+        const char* codec;
+        const char* audio;  // codec of the sound, empty without one
+        const char* saved;
+    };
+    const Case cases[] = {
+        {"plain.mp4", "", "codec_name=h264", "", "MP4 was successfully saved to "},
+        {"sound.mp4", "--crf 20 --preset veryfast --wav", "codec_name=h264", "codec_name=aac", "MP4 was successfully saved to "},
+        {"sound.webm", "--crf 30 --wav", "codec_name=vp9", "codec_name=opus", "WebM was successfully saved to "},
+        {"sound.mkv", "--wav", "codec_name=h264", "codec_name=aac", "MKV was successfully saved to "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string file = dir.filePath(c.file).toStdString();
+        std::string options = c.options;
+        if (options.find("--wav") != std::string::npos)
+            options += " '" + wav + "'";
+        Outcome out = convert("'" + movie + "' '" + file + "' --delay 100 --duration 1500 " + options);
+        ASSERT_EQ(out.exitCode, 0) << out.output;
+        EXPECT_NE(out.output.find(c.saved + file), std::string::npos) << out.output;
+        EXPECT_NE(out.output.find("encoded 15/15 frames"), std::string::npos) << out.output;
+        const std::string video = probe(file, "stream=codec_name,pix_fmt,nb_read_frames,r_frame_rate,width,height");
+        EXPECT_NE(video.find(c.codec), std::string::npos) << video;
+        EXPECT_NE(video.find("pix_fmt=yuv420p"), std::string::npos) << video;
+        EXPECT_NE(video.find("width=100"), std::string::npos) << video;
+        EXPECT_NE(video.find("height=80"), std::string::npos) << video;
+        EXPECT_NE(video.find("r_frame_rate=10/1"), std::string::npos) << video;
+        EXPECT_NE(video.find("nb_read_frames=15"), std::string::npos) << video;
+        const std::string audio = probe(file, "stream=codec_name", "a");
+        if (*c.audio)
+            EXPECT_NE(audio.find(c.audio), std::string::npos) << audio;
+        else
+            EXPECT_EQ(audio, "");
+        // Red, green and blue squares, half a second each: five frames of each at 100 ms.
+        const std::vector<int> squares = videoSquares(file, 100, 80);
+        ASSERT_EQ(squares.size(), 15u);
+        EXPECT_EQ(squares[1], 0);
+        EXPECT_EQ(squares[7], 1);
+        EXPECT_EQ(squares[13], 2);
+    }
+}
+
+TEST(Convert, AMovieBecomesAnAnimatedWebpOrApng)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    struct Case {
+        const char* file;
+        const char* options;
+        int loop;
+    };
+    const Case cases[] = {{"anim.webp", "", 0}, {"lossy.webp", "--quality 80 --no-loop", 1}, {"anim.apng", "", 0},
+                          {"once.apng", "--no-loop", 1}};
+    // The GIF of the same recording shows the same squares at the same times.
+    const std::string gif = dir.filePath("same.gif").toStdString();
+    ASSERT_EQ(convert("'" + movie + "' '" + gif + "' --delay 100 --duration 1000 -q --depth source").exitCode, 0);
+    int width = 0, height = 0;
+    bool looping = false;
+    std::vector<int> gifSlots;
+    for (const GifFrame& f : readGif(gif, width, height, looping))
+        gifSlots.insert(gifSlots.end(), size_t(f.delayCs / 10), f.square);
+    ASSERT_EQ(gifSlots.size(), 10u);
+    EXPECT_EQ(gifSlots.front(), 0);
+    EXPECT_NE(std::find(gifSlots.begin(), gifSlots.end(), 1), gifSlots.end());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string file = dir.filePath(c.file).toStdString();
+        Outcome out = convert("'" + movie + "' '" + file + "' --delay 100 --duration 1000 -q " + c.options);
+        ASSERT_EQ(out.exitCode, 0) << out.output;
+        // Pillow: frames, their delays, the loop count, and the square and the stage of each.
+        const Outcome read = run("/usr/bin/python3 -c \"import sys\nfrom PIL import Image, ImageSequence\n"
+                                 "im = Image.open(sys.argv[1])\nrows = []\n"
+                                 "for f in ImageSequence.Iterator(im):\n"
+                                 "    p = f.convert('RGB')\n"
+                                 "    rows.append('%d %s %s' % (f.info.get('duration', -1), p.getpixel((30, 30)), p.getpixel((80, 70))))\n"
+                                 "print(im.info.get('loop', -1), len(rows))\nprint('\\\\n'.join(rows))\" '" + file + "'");
+        ASSERT_EQ(read.exitCode, 0) << read.output;
+        std::istringstream lines(read.output);
+        int loop = -1, frames = 0;
+        lines >> loop >> frames;
+        EXPECT_EQ(loop, c.loop);
+        // The square of every 100 ms: an encoder may merge equal frames into a longer one.
+        std::vector<int> timeline;
+        for (int i = 0; i < frames; ++i) {
+            int duration = 0, r, g, b, br, bg, bb;
+            char skip;
+            lines >> duration >> skip >> r >> skip >> g >> skip >> b >> skip >> skip >> br >> skip >> bg >> skip >> bb >> skip;
+            EXPECT_EQ(duration % 100, 0) << "frame " << i;
+            EXPECT_EQ(colourIndex(br, bg, bb), 4) << "frame " << i;
+            timeline.insert(timeline.end(), size_t(duration / 100), colourIndex(r, g, b));
+        }
+        EXPECT_EQ(timeline, gifSlots) << read.output;
+    }
+}
+
+TEST(Convert, CompressedOutputsSayWhatTheyIgnoreAndRefuseUnknownNames)
+{
+    QTemporaryDir dir;
+    const std::string movie = writeMovie(dir, "squares.swf");
+    const std::string mp4 = dir.filePath("out.mp4").toStdString();
+    Outcome out = convert("'" + movie + "' '" + mp4 + "' --duration 500 -q --loop --quality 70");
+    ASSERT_EQ(out.exitCode, 0) << out.output;
+    EXPECT_NE(out.output.find("warning: --quality 70 is ignored for MP4 output"), std::string::npos) << out.output;
+    EXPECT_NE(out.output.find("warning: --loop is ignored for MP4 output"), std::string::npos) << out.output;
+
+    Outcome unknown = convert("'" + movie + "' '" + dir.filePath("out.mov").toStdString() + "'");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.output.find(".mp4, .webm, .mkv, .webp or .apng"), std::string::npos) << unknown.output;
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.mov")));
+
+    // A sound file that is not one fails the save and keeps the earlier file.
+    const std::string notSound = dir.filePath("noise.wav").toStdString();
+    std::ofstream(notSound) << "no sound here";
+    std::ofstream(dir.filePath("keep.mp4").toStdString()) << "earlier";
+    Outcome failed = convert("'" + movie + "' '" + dir.filePath("keep.mp4").toStdString() + "' --duration 500 -q --wav '" +
+                             notSound + "'");
+    EXPECT_EQ(failed.exitCode, 1) << failed.output;
+    EXPECT_NE(failed.output.find(notSound), std::string::npos) << failed.output;
+    std::ifstream kept(dir.filePath("keep.mp4").toStdString());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4) << QDir(dir.path()).entryList(QDir::Files).join(' ').toStdString();
 }
 
 TEST(Convert, AMovieBecomesImageSeriesOfEachFormat)

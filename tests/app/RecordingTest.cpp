@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QProcess>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -252,7 +253,8 @@ TEST_F(FlashAppFixture, SaveOnPageTwoLeavesItHaltedUntilTheNextMonitorTick)
     EXPECT_EQ(dialogs.Boxes.back().text, "AVI was successfully saved to " + file + ".avi");
     EXPECT_EQ(dialogs.Boxes.back().kind, MessageKind::Plain);
     EXPECT_EQ(dialogs.DialogTitles.back(), "儲存檔案");
-    EXPECT_EQ(dialogs.DialogFilters.back(), "音訊視訊交錯格式 (AVI)|*.avi");
+    EXPECT_EQ(dialogs.DialogFilters.back(),
+              "音訊視訊交錯格式 (AVI)|*.avi|MP4 影片 (H.264)|*.mp4|WebM 影片 (VP9)|*.webm|MKV 影片 (H.264)|*.mkv");
     EXPECT_EQ(form->AviWriter1.Bitmaps().Count(), 0);
     // Halted: stop button shown, capture off, movie stopped.
     EXPECT_TRUE(form->Recording(2));
@@ -266,6 +268,70 @@ TEST_F(FlashAppFixture, SaveOnPageTwoLeavesItHaltedUntilTheNextMonitorTick)
     form->Page(2).save->click();  // the save consumed the frames
     EXPECT_EQ(dialogs.Boxes.back().text,
               "AVI is empty. Please open Flash file, then click \"Start AVI Recording\"\r\nto create AVI.");
+}
+
+TEST_F(FlashAppFixture, PageTwoSavesCompressedVideoByTheChosenFilterOrExtension)
+{
+    struct Case {
+        const char* name;
+        int filter;
+        const char* written;
+        const char* codec;
+        const char* says;
+    };
+    const Case cases[] = {{"movie", 2, "movie.mp4", "codec_name=h264", "MP4"},
+                          {"movie", 3, "movie.webm", "codec_name=vp9", "WebM"},
+                          {"clip.mkv", 1, "clip.mkv", "codec_name=h264", "MKV"}};
+    open(2, WriteTestMovie(dir, "clip.swf", 36, 12));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        form->StartAVIRecording(false);
+        clock.AdvanceBy(500);
+        form->StopAVIRecording();
+        const int recorded = form->AviWriter1.Bitmaps().Count();
+        ASSERT_GT(recorded, 0);
+        const std::string written = dir.filePath(c.written).toStdString();
+        dialogs.AnswerFile(dir.filePath(c.name).toStdString(), c.filter);
+        form->SaveAVI();
+        EXPECT_EQ(dialogs.Boxes.back().text, std::string(c.says) + " was successfully saved to " + written);
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                                "stream=codec_name,nb_read_frames", "-of", "default=nw=1", QString::fromStdString(written)});
+        ASSERT_TRUE(probe.waitForFinished(30000));
+        const std::string out = probe.readAllStandardOutput().toStdString();
+        EXPECT_NE(out.find(c.codec), std::string::npos) << out;
+        EXPECT_NE(out.find("nb_read_frames=" + std::to_string(recorded)), std::string::npos) << out;
+        EXPECT_EQ(form->AviWriter1.Bitmaps().Count(), 0);
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("movie.avi")));
+}
+
+TEST_F(FlashAppFixture, PageOneSavesAnimatedWebpAndApng)
+{
+    open(1, WriteTestMovie(dir, "clip.swf", 12, 12));
+    form->StartGIFRecording(false);
+    clock.AdvanceBy(500);
+    form->StopGIFRecording();
+    const int recorded = form->RecordedGIF->Count();
+    ASSERT_GT(recorded, 0);
+    for (const char* name : {"anim.webp", "anim.apng"}) {
+        SCOPED_TRACE(name);
+        const std::string file = dir.filePath(name).toStdString();
+        dialogs.AnswerFile(file);
+        form->SaveGIF();
+        EXPECT_EQ(dialogs.DialogFilters.back(), "GIF 檔案|*.gif|動畫 WebP|*.webp|動畫 PNG (APNG)|*.apng");
+        EXPECT_NE(dialogs.Boxes.back().text.find("was successfully saved to " + file), std::string::npos)
+            << dialogs.Boxes.back().text;
+        QProcess pillow;
+        pillow.start("/usr/bin/python3", {"-c", "import sys\nfrom PIL import Image\nprint(Image.open(sys.argv[1]).n_frames)",
+                                          QString::fromStdString(file)});
+        ASSERT_TRUE(pillow.waitForFinished(30000));
+        EXPECT_EQ(pillow.readAllStandardOutput().trimmed().toInt(), recorded);
+    }
+    // The third filter without an extension: APNG.
+    dialogs.AnswerFile(dir.filePath("picked").toStdString(), 3);
+    form->SaveGIF();
+    EXPECT_TRUE(QFile::exists(dir.filePath("picked.apng")));
 }
 
 TEST_F(FlashAppFixture, FramesRecordedOnPageTwoSaveAsAGifOnPageOne)
