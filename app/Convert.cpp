@@ -67,7 +67,15 @@ public:
     Outcome Run();
 
 private:
-    int page() const { return m_request.target == ConvertTarget::Gif ? 1 : m_request.target == ConvertTarget::Avi ? 2 : 3; }
+    int page() const
+    {
+        switch (m_request.target) {
+        case ConvertTarget::Gif: return 1;
+        case ConvertTarget::Avi:
+        case ConvertTarget::Sound: return 2;
+        default: return 3;
+        }
+    }
     void report(const ScriptedDialogService::Shown& box);
     bool open(TForm1& form);
     void applySettings(TForm1& form);
@@ -153,6 +161,7 @@ void Job::applySettings(TForm1& form)
                 form.DepthBoxy->setCurrentText(QString::fromUtf8(entry));
         if (!r.wav.empty())
             form.WavFiley->setFileName(QString::fromStdString(fs::absolute(r.wav).string()));
+        form.RecordSoundy->setChecked(!r.noSound);
     } else {
         form.FormatBoxz->setCurrentText(QString::fromStdString(r.imageFormat));
         if (r.quality)
@@ -248,6 +257,8 @@ void Job::save(TForm1& form)
     RunGuarded([&] {
         if (n == 1)
             form.SaveGIF();
+        else if (m_request.target == ConvertTarget::Sound)
+            form.SaveAVISound();
         else if (n == 2)
             form.SaveAVI();
         else

@@ -57,6 +57,8 @@ bool setFormat(ConvertRequest& request, const std::string& name)
         request.target = ConvertTarget::Gif;
     else if (f == "avi")
         request.target = ConvertTarget::Avi;
+    else if (f == "wav")
+        request.target = ConvertTarget::Sound;
     else if (f == "jpg" || f == "png" || f == "bmp") {
         request.target = ConvertTarget::Images;
         request.imageFormat = f == "jpg" ? "JPG" : f == "png" ? "PNG" : "BMP";
@@ -75,6 +77,8 @@ std::string misplacedOption(const ConvertRequest& r)
         return "--background goes with GIF or AVI output";
     if (!r.wav.empty() && !avi)
         return "--wav goes with AVI output";
+    if (r.noSound && !avi)
+        return "--no-sound goes with AVI output";
     if ((r.quality || r.stopAfter) && (gif || avi))
         return "--quality and --stop-after go with image series";
     if (r.quality && r.imageFormat != "JPG")
@@ -119,6 +123,8 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         if (arg == "--loop" || arg == "--no-loop") {
             request.loop = arg == "--loop";
+        } else if (arg == "--no-sound") {
+            request.noSound = true;
         } else if (arg == "--real-time") {
             request.realTime = true;
         } else if (arg == "--quiet" || arg == "-q") {
@@ -177,7 +183,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
     }
 
     if (!format.empty() && !setFormat(request, format)) {
-        error = "--format needs gif, avi, jpg, png or bmp, not '" + format + "'";
+        error = "--format needs gif, avi, wav, jpg, png or bmp, not '" + format + "'";
         return std::nullopt;
     }
     if (!folder.empty()) {
@@ -190,6 +196,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
             const fs::path base = fs::path(folder) / stem;
             const std::string out = request.target == ConvertTarget::Gif   ? base.string() + ".gif"
                                     : request.target == ConvertTarget::Avi ? base.string() + ".avi"
+                                    : request.target == ConvertTarget::Sound ? base.string() + ".wav"
                                                                            : base.string();
             request.jobs.push_back({input, out});
         }
@@ -200,10 +207,10 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         const std::string extension = lower(fs::path(words[1]).extension().string());
         if (format.empty()) {
-            if (extension == ".gif" || extension == ".avi")
+            if (extension == ".gif" || extension == ".avi" || extension == ".wav")
                 setFormat(request, extension.substr(1));
             else {
-                error = "OUTPUT must end in .gif or .avi, or be a folder with --format jpg, png or bmp";
+                error = "OUTPUT must end in .gif, .avi or .wav, or be a folder with --format jpg, png or bmp";
                 return std::nullopt;
             }
         }
@@ -221,13 +228,14 @@ std::string ConvertUsageText()
     return "Usage: tovrane convert INPUT OUTPUT [OPTIONS]\n"
            "       tovrane convert -o FOLDER [--format F] INPUT... [OPTIONS]\n"
            "Plays a Flash movie (SWF, FLV) offscreen and records it, as the main window does:\n"
-           "OUTPUT.gif makes an animated GIF, OUTPUT.avi an uncompressed AVI, and a folder with\n"
+           "OUTPUT.gif makes an animated GIF, OUTPUT.avi an uncompressed AVI with the movie's\n"
+           "sound, OUTPUT.wav the movie's sound alone (44.1 kHz stereo), and a folder with\n"
            "--format jpg|png|bmp a numbered image series (1.jpg, 2.jpg, ...). The recording\n"
            "stops when the movie stops playing, unless --duration is given.\n"
            "\n"
            "Options:\n"
            "  -o FOLDER             convert every INPUT into FOLDER, each under its own name\n"
-           "  --format F            gif, avi, jpg, png or bmp (with -o or a folder OUTPUT)\n"
+           "  --format F            gif, avi, wav, jpg, png or bmp (with -o or a folder OUTPUT)\n"
            "  --delay MS            milliseconds between pictures (default 100; 1000 for images)\n"
            "  --depth D             colours: 8, 4, 1 (black/white), grey or source for GIF;\n"
            "                        24, 8, 4 or 1 for AVI (default 8)\n"
@@ -235,7 +243,8 @@ std::string ConvertUsageText()
            "  --loop, --no-loop     GIF: repeat for ever, or play once (default --loop)\n"
            "  --transparent #RRGGBB GIF: the frames' transparent colour (default #00FFFF)\n"
            "  --background #RRGGBB  GIF and AVI: the movie's background colour\n"
-           "  --wav FILE            AVI: add the sound track of a WAV file\n"
+           "  --wav FILE            AVI: the sound track of a WAV file instead of the movie's\n"
+           "  --no-sound            AVI: no sound track\n"
            "  --quality N           JPG series: quality from 10 to 100 (default 95)\n"
            "  --stop-after N        image series: stop after N images (2 to 600)\n"
            "  --duration MS         record this much movie time instead of stopping at its end\n"

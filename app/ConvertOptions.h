@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-enum class ConvertTarget { Gif, Avi, Images };
+// Sound: the movie's sound alone, recorded as for an AVI, written as a WAV file.
+enum class ConvertTarget { Gif, Avi, Images, Sound };
 
 struct ConvertJob {
     std::string input;
-    std::string output;  // a file for GIF and AVI, a folder for image series
+    std::string output;  // a file for GIF, AVI and WAV, a folder for image series
 };
 
 struct ConvertRequest {
@@ -26,6 +27,7 @@ struct ConvertRequest {
     std::optional<TColor> transparent;
     std::optional<TColor> background;
     std::string wav;
+    bool noSound = false;   // AVI without the movie's own sound
     std::optional<int> quality;
     std::optional<int> stopAfter;
     std::optional<int> durationMs;  // record this long, without automatic stop

@@ -107,13 +107,6 @@ bool Mixer::mixVoice(Voice& v, std::int32_t* acc, std::size_t frames)
     const std::int16_t* s = v.start.sound->samples.data();
     const bool envelope = !v.start.envelope.empty();
     for (std::size_t i = 0; i < frames; ++i) {
-        if (v.pos >= v.end) {
-            if (--v.loopsLeft <= 0)
-                return false;
-            v.pos = std::min(v.start.startFrame, v.end);
-            if (v.pos >= v.end)
-                return false;
-        }
         std::int32_t left = s[2 * v.pos], right = s[2 * v.pos + 1];
         if (envelope) {
             const auto [el, er] = envelopeAt(v.start.envelope, v.start.startFrame + v.played);
@@ -124,8 +117,13 @@ bool Mixer::mixVoice(Voice& v, std::int32_t* acc, std::size_t frames)
             acc[2 * i] += (left * g.ll + right * g.rl) / kUnity;
             acc[2 * i + 1] += (left * g.lr + right * g.rr) / kUnity;
         }
-        ++v.pos;
         ++v.played;
+        // A voice ends with its last frame, not at the next block.
+        if (++v.pos >= v.end) {
+            if (--v.loopsLeft <= 0)
+                return false;
+            v.pos = v.start.startFrame;
+        }
     }
     return true;
 }
