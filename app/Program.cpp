@@ -1,5 +1,8 @@
 #include "Program.h"
 
+#include "AudioOutput.h"
+#include "sf_flash.h"
+
 #include "CommandLine.h"
 #include "Convert.h"
 #include "Registration.h"
@@ -39,7 +42,15 @@ int runWindows(QApplication& app)
 
     Windows windows = CreateWindows();
     windows.main->show();
+    TForm1& form = *windows.main;
+    auto audio = std::make_unique<MovieAudioOutput>([&form] {
+        std::vector<TsfFlashPlayer*> players;
+        for (int page = 1; page <= 3; ++page)
+            players.push_back(form.Flash(page).player);
+        return players;
+    });
     const int code = app.exec();
+    audio.reset();
     windows = {};  // the windows and their timers go before the clock
     return code;
 }

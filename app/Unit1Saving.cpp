@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -81,7 +82,9 @@ void TForm1::SaveAVI()
     if (!wav.empty())
         AviWriter1.SetWavFileName(wav);
     AviWriter1.MovieSound().clear();
-    if (RecordSoundy->isChecked() && !RecordedSound.empty())
+    // A movie that made no sound in the span gets no sound track.
+    const bool heard = std::any_of(RecordedSound.begin(), RecordedSound.end(), [](int16_t s) { return s != 0; });
+    if (RecordSoundy->isChecked() && heard)
         AviWriter1.MovieSound() = recordedSpan(size_t(AviWriter1.Bitmaps().Count()));
     AviWriter1.SetFrameTime(FieldInteger(*DelayEdity));
     static const std::pair<const char*, TPixelFormat> depths[] = {

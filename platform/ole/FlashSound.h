@@ -6,6 +6,7 @@
 
 #include "Unknown.h"
 #include "OleTypes.h"
+#include "Variant.h"
 
 struct IFlashSound : IUnknown {
     static constexpr IID kIid = MakeGuid("{6E3A9C52-1B4D-4F07-9A2E-5C0D7B31E8A4}");

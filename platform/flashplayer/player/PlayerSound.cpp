@@ -36,6 +36,7 @@ void PlayerCore::resetSound()
     mixer().stopAll();
     m_mixer->takeCompleted();
     m_mixer->setPaused(false);
+    m_mixer->forgetClipSettings();
     m_sounds.clear();
     m_soundBytes = 0;
     m_streamStates.clear();

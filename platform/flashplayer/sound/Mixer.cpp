@@ -266,6 +266,11 @@ const SoundSettings* Mixer::findSettings(const std::string& owner) const
 
 void Mixer::setSettings(const std::string& owner, const SoundSettings& value) { m_settings[owner] = value; }
 
+void Mixer::forgetClipSettings()
+{
+    std::erase_if(m_settings, [](const auto& entry) { return !entry.first.empty(); });
+}
+
 void Mixer::setMasterVolume(int percent) { m_master = std::clamp(percent, 0, 100); }
 
 void Mixer::setPaused(bool paused) { m_paused = paused; }

@@ -76,6 +76,8 @@ public:
     SoundSettings& settings(const std::string& owner);   // "" is the global Sound object
     const SoundSettings* findSettings(const std::string& owner) const;
     void setSettings(const std::string& owner, const SoundSettings& value);
+    // A new movie: the clips' settings go, the global object's stay.
+    void forgetClipSettings();
     // The host's volume over everything, 0..100.
     void setMasterVolume(int percent);
     int masterVolume() const { return m_master; }
