@@ -140,6 +140,9 @@ void PlayerCore::advanceFrame()
     serveNetStreams(loadsLeft);
     if (!m_root)
         return;
+    serveSoundLoads(loadsLeft);
+    if (!m_root)
+        return;
     const int before = m_root->frame();
     mixer();
     m_root->tick(m_loop);

@@ -173,6 +173,12 @@ private:
         std::string owner;        // target path; "" for the global object
         uint16_t soundId = 0;     // attachSound
         uint64_t listener = 0;
+        std::shared_ptr<const sound::PcmSound> loaded;   // loadSound
+    };
+    struct SoundLoad {
+        std::weak_ptr<avm1::Object> object;
+        std::string url;   // resolved
+        bool streaming = false;
     };
     struct StreamState {
         std::unique_ptr<sound::StreamDecoder> decoder;
@@ -181,6 +187,10 @@ private:
     // Event sounds decoded once per movie; null when a sound cannot be decoded.
     std::shared_ptr<const sound::PcmSound> decodedSound(uint16_t id);
     void playEventSound(uint16_t id, const swf::SoundInfo& info, const std::string& owner, uint64_t listener);
+    void playSound(std::shared_ptr<const sound::PcmSound> pcm, uint16_t id, const swf::SoundInfo& info,
+                   const std::string& owner, uint64_t listener);
+    // Sound.loadSound: MP3 files fetched at the start of a frame advance.
+    void serveSoundLoads(int& loadsLeft);
     SoundObjectEntry* soundObjectOf(const avm1::Object* object);
     void serveSounds();
     void buttonSound(ButtonObject& button, uint16_t transition);
@@ -209,6 +219,7 @@ private:
     size_t m_soundBytes = 0;
     std::map<std::string, StreamState> m_streamStates;   // by clip path
     std::vector<SoundObjectEntry> m_soundObjects;
+    std::deque<SoundLoad> m_soundLoads;
     uint64_t m_nextListener = 1;
 
     std::deque<Pending> m_queue;

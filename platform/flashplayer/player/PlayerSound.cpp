@@ -3,6 +3,7 @@
 #include "PlayerCore.h"
 
 #include "ButtonObject.h"
+#include "MediaUrl.h"
 
 #include "Scheduler.h"
 
@@ -41,6 +42,7 @@ void PlayerCore::resetSound()
     m_soundBytes = 0;
     m_streamStates.clear();
     m_soundObjects.clear();
+    m_soundLoads.clear();
 }
 
 std::shared_ptr<const sound::PcmSound> PlayerCore::decodedSound(uint16_t id)
@@ -70,9 +72,15 @@ void PlayerCore::playEventSound(uint16_t id, const swf::SoundInfo& info, const s
     }
     if (info.syncNoMultiple && mix.isPlaying(id))
         return;
-    std::shared_ptr<const sound::PcmSound> pcm = decodedSound(id);
+    playSound(decodedSound(id), id, info, owner, listener);
+}
+
+void PlayerCore::playSound(std::shared_ptr<const sound::PcmSound> pcm, uint16_t id, const swf::SoundInfo& info,
+                           const std::string& owner, uint64_t listener)
+{
     if (!pcm)
         return;
+    sound::Mixer& mix = mixer();
     sound::VoiceStart v;
     v.sound = std::move(pcm);
     v.soundId = id;
@@ -182,7 +190,21 @@ avm1::Value PlayerCore::soundCall(const std::shared_ptr<avm1::Object>& object, c
         const auto pcm = entry->soundId ? decodedSound(entry->soundId) : nullptr;
         object->set("duration", Value::fromNumber(pcm ? std::floor(pcm->frames() * 1000.0 / sound::kMixRate) : 0));
         object->set("position", Value::fromNumber(0));
+    } else if (call == "loadSound") {
+        const std::string url = args.empty() ? std::string() : avm1::toString(args[0], version);
+        const bool streaming = args.size() > 1 && avm1::toBoolean(args[1], version);
+        entry->soundId = 0;
+        entry->loaded.reset();
+        if (!url.empty())
+            m_soundLoads.push_back({object, resolveMediaUrl(m_url, url), streaming});
     } else if (call == "start") {
+        if (entry->loaded) {
+            swf::SoundInfo info;
+            info.inPoint = uint32_t(std::clamp(number(0, 0), 0.0, 1e6) * sound::kMixRate);
+            info.loopCount = uint16_t(std::clamp(number(1, 1), 1.0, double(mix.limits().maxLoops)));
+            playSound(entry->loaded, 0, info, entry->owner, entry->listener);
+            return Value{};
+        }
         if (entry->soundId == 0)
             return Value{};
         const double offset = std::clamp(number(0, 0), 0.0, 1e6);
@@ -238,6 +260,44 @@ avm1::Value PlayerCore::soundCall(const std::shared_ptr<avm1::Object>& object, c
         return object->get("position");
     }
     return Value{};
+}
+
+void PlayerCore::serveSoundLoads(int& loadsLeft)
+{
+    while (!m_soundLoads.empty() && loadsLeft > 0) {
+        const SoundLoad load = m_soundLoads.front();
+        m_soundLoads.pop_front();
+        --loadsLeft;
+        const std::shared_ptr<avm1::Object> object = load.object.lock();
+        SoundObjectEntry* entry = object ? soundObjectOf(object.get()) : nullptr;
+        if (!entry)
+            continue;
+        std::optional<std::vector<uint8_t>> bytes;
+        if (m_callbacks.fetch)
+            bytes = m_callbacks.fetch(load.url, m_limits.maxFetchBytes);
+        std::shared_ptr<const sound::PcmSound> pcm;
+        if (bytes && bytes->size() <= m_limits.maxFetchBytes) {
+            // An MP3 file is the body of an MP3 DefineSound without its seek samples.
+            swf::Sound file;
+            file.format = {swf::SoundFormat::Mp3, 3, true, true};
+            file.data = {0, 0};
+            file.data.insert(file.data.end(), bytes->begin(), bytes->end());
+            swf::Result<sound::PcmSound> decoded = sound::decodeSound(file, m_mixer->limits());
+            if (decoded.ok() && decoded->frames() > 0)
+                pcm = std::make_shared<const sound::PcmSound>(std::move(decoded).value());
+        }
+        entry->loaded = pcm;
+        object->set("duration", avm1::Value::fromNumber(pcm ? std::floor(pcm->frames() * 1000.0 / sound::kMixRate) : 0));
+        if (pcm && load.streaming)
+            playSound(pcm, 0, {}, entry->owner, entry->listener);
+        const avm1::Value handler = object->get("onLoad");
+        if (m_interpreter && handler.type == avm1::Value::Type::Object && handler.object->isFunction()) {
+            std::vector<avm1::Value> args{avm1::Value::fromBool(pcm != nullptr)};
+            m_interpreter->callFunction(handler, avm1::Value::fromObject(object), args);
+        }
+        if (!m_root)
+            return;
+    }
 }
 
 // After each frame: the positions scripts read, and onSoundComplete for the Sound

@@ -183,6 +183,83 @@ TEST(PlayerSound, TheSoundObjectSetsVolumePanAndHearsItsEnd)
     EXPECT_EQ(soundmeter::rms(left, 17640 + 441, 4410), 0);
 }
 
+TEST(PlayerSound, LoadSoundPlaysAnMp3FileAsItArrives)
+{
+    const fs::path dir = fs::path(TOVRANE_BINARY_DIR) / "player-sound-test";
+    fs::create_directories(dir);
+    const fs::path mp3 = dir / "loaded.mp3";
+    ASSERT_EQ(std::system(("ffmpeg -y -v error -f lavfi -i \"aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=44100:d=0.5\" "
+                           "-c:a libmp3lame -f mp3 '" + mp3.string() + "'").c_str()), 0);
+    ScriptActions script;
+    script.construct("", "Sound", {}, "s")
+        .set("s", "onLoad", ScriptActions::Code{completionHandler()})
+        .call("s", "loadSound", {std::string("loaded.mp3"), true});
+    MovieMaker m(100, 100, 10);
+    m.frame(0).tags.push_back(swf::DoAction{script.done()});
+    VirtualClock clock;
+    Player player(&clock);
+    std::vector<std::string> asked;
+    player.setFetchHandler([&](const std::string& url, size_t) -> std::optional<std::vector<uint8_t>> {
+        asked.push_back(url);
+        return url == mp3.string() ? std::optional(readAll(mp3)) : std::nullopt;
+    });
+    player.setSoundCapture(true);
+    ASSERT_TRUE(player.load(m.done(), (dir / "main.swf").string()));
+    clock.AdvanceBy(1000);
+    EXPECT_EQ(asked, std::vector<std::string>{mp3.string()});
+    EXPECT_EQ(player.getVariable("done"), "yes");
+    EXPECT_NEAR(std::stod(player.getVariable("s.duration")), 500, 60);
+    const auto left = channel(player.takeCapturedSound(), 0);
+    const std::optional<double> start = soundmeter::toneStartMs(left, 1000, 0.3);
+    ASSERT_TRUE(start);
+    EXPECT_NEAR(*start, 100, 40);   // fetched at the first advance
+}
+
+// DefineButtonSound: rolling over plays the over sound (1 kHz), pressing the press
+// sound (2 kHz), each from the moment of its transition.
+TEST(PlayerSound, ButtonTransitionsPlayTheirSounds)
+{
+    MovieMaker mm(100, 100);
+    const uint16_t hit = mm.rect({0, 1000, 0, 1000}, {0, 0, 0, 255});
+    swf::Button b;
+    swf::ButtonRecord r;
+    r.up = r.over = r.down = r.hitTest = true;
+    r.characterId = hit;
+    r.depth = 1;
+    b.records.push_back(r);
+    auto tone = [&](double hz) {
+        swf::Sound s;
+        s.format = {swf::SoundFormat::UncompressedLittleEndian, 3, true, true};
+        for (int16_t v : soundmeter::tone(hz, 100, 44100, 2)) {
+            s.data.push_back(uint8_t(v));
+            s.data.push_back(uint8_t(uint16_t(v) >> 8));
+        }
+        s.sampleCount = 4410;
+        return mm.add(s);
+    };
+    std::array<swf::ButtonSound, 4> sounds{};
+    sounds[1].soundId = tone(1000);   // IdleToOverUp
+    sounds[2].soundId = tone(2000);   // OverUpToOverDown
+    b.sounds = sounds;
+    const uint16_t button = mm.add(b);
+    mm.frame(0).tags = {place(button, 1, swf::Matrix::translate(400, 400))};   // 20..70 px
+    mm.frame(3);
+    Rig rig;
+    rig.renderer->hitAreas[hit] = {0, 1000, 0, 1000};
+    rig.core->mixer().setCapture(true);
+    ASSERT_TRUE(rig.core->load(mm.done(), {}));
+    rig.draw();
+    rig.clock.AdvanceBy(50);
+    rig.core->mouseMove(30, 30);
+    rig.clock.AdvanceBy(200);
+    rig.core->mouseDown(30, 30);
+    rig.clock.AdvanceBy(200);
+    const auto left = soundmeter::channel(rig.core->mixer().takeCapture(), 0);
+    EXPECT_NEAR(soundmeter::toneStartMs(left, 1000, 0.3).value_or(-1), 53, 5);
+    EXPECT_NEAR(soundmeter::toneStartMs(left, 2000, 0.3).value_or(-1), 253, 5);
+    EXPECT_EQ(soundmeter::rms(left, 0, 2205), 0);
+}
+
 TEST(PlayerSound, TheHostsStopPausesTheSoundAndPlayResumesIt)
 {
     MovieMaker m(100, 100, 10);
