@@ -61,3 +61,4 @@ void IdleSecond(benchmark::State& state)
 BENCHMARK(IdleSecond)->Unit(benchmark::kNanosecond);
 
 } // namespace
+BENCHMARK_MAIN();
