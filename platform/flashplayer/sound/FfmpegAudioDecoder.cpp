@@ -58,7 +58,11 @@ public:
         m_id = codecFor(f.format);
         m_format = f;
         m_config.assign(config.begin(), config.end());
-        const AVCodec* codec = avcodec_find_decoder(m_id);
+        // libspeex where the build has it: the native Speex decoder is younger and
+        // has not met as many damaged files.
+        const AVCodec* codec = m_id == AV_CODEC_ID_SPEEX ? avcodec_find_decoder_by_name("libspeex") : nullptr;
+        if (!codec)
+            codec = avcodec_find_decoder(m_id);
         if (!codec)
             return false;
         m_ctx = avcodec_alloc_context3(codec);
@@ -90,8 +94,8 @@ public:
     {
         if (!m_ctx)
             return false;
-        if (m_parser)
-            return parseAndDecode(data, pcm);
+        if (m_id == AV_CODEC_ID_MP3)
+            return m_parser && parseAndDecode(data, pcm);
         const std::size_t piece = m_id == AV_CODEC_ID_NELLYMOSER ? 64 * 16 : data.size();
         for (std::size_t at = 0; at < data.size(); at += piece)
             sendPacket(data.subspan(at, std::min(piece, data.size() - at)), pcm);
@@ -133,12 +137,15 @@ private:
             if (used == 0 && outSize == 0)
                 break;
         }
-        // SWF blocks end on frame boundaries: take the frame the parser still holds.
+        // SWF blocks and FLV tags end on frame boundaries: take the frame the parser
+        // still holds, and start the next piece with a parser that has not seen an end.
         std::uint8_t* out = nullptr;
         int outSize = 0;
         av_parser_parse2(m_parser, m_ctx, &out, &outSize, nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
         if (outSize > 0)
             sendPacket({out, std::size_t(outSize)}, pcm);
+        av_parser_close(m_parser);
+        m_parser = av_parser_init(m_id);
         return true;
     }
 
