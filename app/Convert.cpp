@@ -74,7 +74,8 @@ private:
     {
         switch (m_request.target) {
         case ConvertTarget::Gif: return 1;
-        case ConvertTarget::Avi: return 2;
+        case ConvertTarget::Avi:
+        case ConvertTarget::Sound: return 2;
         case ConvertTarget::Images: return 3;
         case ConvertTarget::Video: return InfoOf(m_request.videoFormat).animation ? 1 : 2;
         }
@@ -184,6 +185,7 @@ void Job::applySettings(TForm1& form)
                 form.DepthBoxy->setCurrentText(QString::fromUtf8(entry));
         if (!r.wav.empty())
             form.WavFiley->setFileName(QString::fromStdString(fs::absolute(r.wav).string()));
+        form.RecordSoundy->setChecked(!r.noSound);
     } else {
         form.FormatBoxz->setCurrentText(QString::fromStdString(r.imageFormat));
         if (r.quality)
@@ -302,6 +304,8 @@ void Job::save(TForm1& form)
     RunGuarded([&] {
         if (n == 1)
             form.SaveGIF();
+        else if (m_request.target == ConvertTarget::Sound)
+            form.SaveAVISound();
         else if (n == 2)
             form.SaveAVI();
         else

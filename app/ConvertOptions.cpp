@@ -57,6 +57,8 @@ bool setFormat(ConvertRequest& request, const std::string& name)
         request.target = ConvertTarget::Gif;
     else if (f == "avi")
         request.target = ConvertTarget::Avi;
+    else if (f == "wav")
+        request.target = ConvertTarget::Sound;
     else if (std::optional<VideoFormat> video = VideoFormatByName(f)) {
         request.target = ConvertTarget::Video;
         request.videoFormat = *video;
@@ -109,6 +111,8 @@ std::string misplacedOption(const ConvertRequest& r)
         return "--loop, --no-loop and --transparent go with GIF output";
     if (!r.wav.empty() && !avi)
         return "--wav goes with AVI output";
+    if (r.noSound && !avi)
+        return "--no-sound goes with AVI output";
     if ((r.quality || r.stopAfter) && (gif || avi))
         return "--quality and --stop-after go with image series";
     if (r.quality && r.imageFormat != "JPG")
@@ -170,6 +174,9 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         if (arg == "--loop" || arg == "--no-loop") {
             request.loop = arg == "--loop";
+            shareOption();
+        } else if (arg == "--no-sound") {
+            request.noSound = true;
             shareOption();
         } else if (arg == "--real-time") {
             request.realTime = true;
@@ -249,7 +256,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
     }
 
     if (!format.empty() && !setFormat(request, format)) {
-        error = "--format needs gif, avi, mp4, webm, mkv, webp, apng, jpg, png or bmp, not '" + format + "'";
+        error = "--format needs gif, avi, wav, mp4, webm, mkv, webp, apng, jpg, png or bmp, not '" + format + "'";
         return std::nullopt;
     }
     if (!folder.empty()) {
@@ -263,6 +270,7 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
             const fs::path base = fs::path(folder) / stem;
             const std::string out = request.target == ConvertTarget::Gif     ? base.string() + ".gif"
                                     : request.target == ConvertTarget::Avi   ? base.string() + ".avi"
+                                    : request.target == ConvertTarget::Sound ? base.string() + ".wav"
                                     : request.target == ConvertTarget::Video ? base.string() + InfoOf(request.videoFormat).extension
                                                                              : base.string();
             // Two inputs of one name would overwrite each other's file.
@@ -281,11 +289,11 @@ std::optional<ConvertRequest> ParseConvertArguments(const std::vector<std::strin
         }
         const std::string extension = lower(fs::path(words[1]).extension().string());
         if (format.empty()) {
-            if (extension == ".gif" || extension == ".avi" || VideoFormatByName(extension))
+            if (extension == ".gif" || extension == ".avi" || extension == ".wav" || VideoFormatByName(extension))
                 setFormat(request, extension.substr(1));
             else {
-                error = "OUTPUT must end in .gif, .avi, .mp4, .webm, .mkv, .webp or .apng, or be a folder with "
-                        "--format jpg, png or bmp";
+                error = "OUTPUT must end in .gif, .avi, .wav, .mp4, .webm, .mkv, .webp or .apng, or be a folder "
+                        "with --format jpg, png or bmp";
                 return std::nullopt;
             }
         } else if ((extension == ".gif" || extension == ".avi") && extension.substr(1) != lower(format)) {
@@ -310,7 +318,8 @@ std::string ConvertUsageText()
     return "Usage: tovrane convert INPUT OUTPUT [OPTIONS]\n"
            "       tovrane convert -o FOLDER [--format F] INPUT... [OPTIONS]\n"
            "Plays a Flash movie (SWF, FLV) offscreen and records it, as the main window does:\n"
-           "OUTPUT.gif makes an animated GIF, OUTPUT.avi an uncompressed AVI, and a folder with\n"
+           "OUTPUT.gif makes an animated GIF, OUTPUT.avi an uncompressed AVI with the movie's\n"
+           "sound, OUTPUT.wav the movie's sound alone (44.1 kHz stereo), and a folder with\n"
            "--format jpg|png|bmp a numbered image series (1.jpg, 2.jpg, ...). OUTPUT.mp4 and\n"
            "OUTPUT.mkv make H.264 video with AAC sound, OUTPUT.webm VP9 with Opus, recorded as\n"
            "the AVI is (odd widths and heights grow by one pixel, repeating the edge: the video\n"
@@ -325,7 +334,7 @@ std::string ConvertUsageText()
            "  -j, --jobs N          with -o: N conversions at a time, each in its own process\n"
            "                        (default: one per processor); the files are the same\n"
            "                        bytes as those made one at a time\n"
-           "  --format F            gif, avi, mp4, webm, mkv, webp, apng, jpg, png or bmp\n"
+           "  --format F            gif, avi, wav, mp4, webm, mkv, webp, apng, jpg, png or bmp\n"
            "                        (with -o or a folder OUTPUT)\n"
            "  --delay MS            milliseconds between pictures (default 100; 1000 for images,\n"
            "                        150 for videos)\n"
@@ -342,7 +351,9 @@ std::string ConvertUsageText()
            "                        (a PNG series is then opaque; without it, PNG pictures\n"
            "                        are transparent where the movie paints nothing; not\n"
            "                        for videos)\n"
-           "  --wav FILE            AVI, MP4, WebM, MKV: add the sound track of a WAV file\n"
+           "  --wav FILE            AVI, MP4, WebM, MKV: the sound track of a WAV file instead\n"
+           "                        of the movie's\n"
+           "  --no-sound            AVI: no sound track\n"
            "  --quality N           JPG series: quality from 10 to 100 (default 95);\n"
            "                        WebP: lossy at quality 0 to 100 (default: lossless)\n"
            "  --crf N               constant quality, lower is better: H.264 (MP4, MKV) 0 to 51\n"

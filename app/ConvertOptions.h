@@ -9,11 +9,12 @@
 #include <vector>
 
 // Video: MP4, WebM and MKV record on the AVI page, WebP and APNG on the GIF page.
-enum class ConvertTarget { Gif, Avi, Images, Video };
+// Sound: the movie's sound alone, recorded as for an AVI, written as a WAV file.
+enum class ConvertTarget { Gif, Avi, Images, Video, Sound };
 
 struct ConvertJob {
     std::string input;
-    std::string output;  // a file for GIF and AVI, a folder for image series
+    std::string output;  // a file for GIF, AVI and WAV, a folder for image series
 };
 
 struct ConvertRequest {
@@ -29,6 +30,7 @@ struct ConvertRequest {
     std::optional<TColor> transparent;
     std::optional<TColor> background;
     std::string wav;
+    bool noSound = false;                      // AVI without the movie's own sound
     std::optional<int> quality;                // JPG quality (10-100) or WebP quality (0-100)
     std::optional<int> crf;                    // MP4, MKV, WebM
     std::optional<std::string> preset;         // MP4, MKV

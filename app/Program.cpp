@@ -1,5 +1,8 @@
 #include "Program.h"
 
+#include "AudioOutput.h"
+#include "sf_flash.h"
+
 #include "CommandLine.h"
 #include "Convert.h"
 #include "ConvertBatch.h"
@@ -44,12 +47,20 @@ int runWindows(QApplication& app, const CommandLine& line)
 
     Windows windows = CreateWindows();
     windows.main->show();
+    TForm1& form = *windows.main;
+    auto audio = std::make_unique<MovieAudioOutput>([&form] {
+        std::vector<TsfFlashPlayer*> players;
+        for (int page = 1; page <= 3; ++page)
+            players.push_back(form.Flash(page).player);
+        return players;
+    });
     if (!line.openFile.empty()) {
         TForm1* main = windows.main.get();
         const std::string path = line.openFile;
         QTimer::singleShot(0, main, [main, path] { main->OpenOnPage(TForm1::PageForFile(path, 1), path); });
     }
     const int code = app.exec();
+    audio.reset();
     windows = {};  // the windows and their timers go before the clock
     return code;
 }

@@ -114,7 +114,10 @@ public:
     TSpinEdit* WidthEdity = nullptr;
     TSpinEdit* HeightEdity = nullptr;
     FileField* WavFiley = nullptr;
+    QCheckBox* RecordSoundy = nullptr;
     TColorBox* BackColory = nullptr;
+    // The movie's sound of the last AVI recording, 44,100 Hz stereo 16-bit.
+    std::vector<int16_t> RecordedSound;
 
     // Page 3: Flash to JPG, PNG or BMP images.
     QGroupBox* GroupBox1z = nullptr;
@@ -219,6 +222,8 @@ public:
     // Saving and previews.
     void SaveGIF();
     void SaveAVI();
+    // The movie's sound of the AVI recording alone, as a WAV file (the command line).
+    void SaveAVISound();
     void SaveImages();
     // Page 1 (WebP, APNG) or page 2 (MP4, WebM, MKV) to a compressed file.
     void saveVideo(int number, VideoFormat format, const std::string& name);
@@ -273,6 +278,9 @@ private:
     void prepareCaptureSurface(FlashPage& page);
     void replaceRecordedGif();
     bool captureGifFrame(FlashPage& page);
+    void endSoundCapture(FlashPage& page);
+    std::vector<int16_t> recordedSpan(size_t frames) const;
+    bool m_soundCapture = false;
     void watchPanel(QFrame& panel);
     void alignToDesignWindow(QWidget& sheet);
     void updateMinimumSize();

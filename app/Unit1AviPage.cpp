@@ -6,6 +6,7 @@
 #include "controls/FileField.h"
 #include "controls/SpinEdit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 
@@ -52,5 +53,7 @@ void TForm1::buildAviSettings(QGroupBox& box)
     HeightEdity = rows.number(QStringLiteral("HeightEdity"), QStringLiteral("AVI 高度:"), QStringLiteral("像素"),
                               {std::nullopt, 2, 10000, 5});
     WavFiley = rows.file(QStringLiteral("WavFiley"), QStringLiteral("加入音訊到 AVI:"), QStringLiteral("WAV 檔案|*.wav"));
+    // Without a WAV file the AVI carries the movie's own sound.
+    RecordSoundy = rows.check(QStringLiteral("RecordSoundy"), QStringLiteral("錄製影片聲音"), true);
     BackColory = rows.colour(QStringLiteral("BackColory"), QStringLiteral("背景色:"), clWhite);
 }

@@ -132,6 +132,13 @@ void TForm1::CaptureGIFFrame()
 void TForm1::CaptureAVIFrame()
 {
     FlashPage& page = Flash(2);
+    // The sound track starts with the first picture, so the two stay in step.
+    if (AviWriter1.Bitmaps().Count() == 0) {
+        RecordedSound.clear();
+        m_soundCapture = RecordSoundy->isChecked();
+        if (m_soundCapture)
+            page.player->SetSoundCapture(true);
+    }
     captureGifFrame(page);
     TGIFFrame* frame = RecordedGIF->Frames(RecordedGIF->FrameIndex());
     if (std::optional<TPixelFormat> format = DepthFormat(DepthBoxy->currentText()))
@@ -176,10 +183,29 @@ void TForm1::StopGIFRecording()
     m_pages[0].stop->hide();
 }
 
+void TForm1::endSoundCapture(FlashPage& page)
+{
+    if (!m_soundCapture)
+        return;
+    m_soundCapture = false;
+    page.player->SetSoundCapture(false);
+    RecordedSound = page.player->TakeCapturedSound();
+}
+
+// The recorded sound cut or padded with silence to the length of `frames` pictures.
+std::vector<int16_t> TForm1::recordedSpan(size_t frames) const
+{
+    const uint64_t ms = uint64_t(frames) * uint64_t(std::max(FieldInteger(*DelayEdity), 1));
+    std::vector<int16_t> span = RecordedSound;
+    span.resize(size_t(ms * 441 / 10) * 2, 0);
+    return span;
+}
+
 void TForm1::StopAVIRecording()
 {
     FlashPage& page = Flash(2);
     page.capture->SetEnabled(false);
+    endSoundCapture(page);
     stopPlayer(page);
     m_pages[1].stop->hide();
 }

@@ -8,6 +8,7 @@
 #include "OutputName.h"
 #include "RxGIF.h"
 #include "VideoChoice.h"
+#include "WavFile.h"
 #include "controls/FileField.h"
 #include "controls/SpinEdit.h"
 #include "prev.h"
@@ -18,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -83,11 +85,18 @@ void TForm1::SaveAVI()
         return;
     }
     Timer1y.SetEnabled(false);
+    page.capture->SetEnabled(false);
+    endSoundCapture(page);
     if (!page.player->Movie().empty())
         stopPlayer(page);
     const std::string wav = WavFiley->fileName().toStdString();
     if (!wav.empty())
         AviWriter1.SetWavFileName(wav);
+    AviWriter1.MovieSound().clear();
+    // A movie that made no sound in the span gets no sound track.
+    const bool heard = std::any_of(RecordedSound.begin(), RecordedSound.end(), [](int16_t s) { return s != 0; });
+    if (RecordSoundy->isChecked() && heard)
+        AviWriter1.MovieSound() = recordedSpan(size_t(AviWriter1.Bitmaps().Count()));
     AviWriter1.SetFrameTime(FieldInteger(*DelayEdity));
     static const std::pair<const char*, TPixelFormat> depths[] = {
         {"24 bit(位)", pf24bit}, {"8 bit(位)", pf8bit}, {"4 bit(位)", pf4bit}, {"黑色/白色", pf1bit}};
@@ -117,6 +126,33 @@ void TForm1::SaveAVI()
         AviWriter1.Bitmaps().Clear();
     }
     page.view->Host().Repaint();
+}
+
+void TForm1::SaveAVISound()
+{
+    FlashPage& page = Flash(2);
+    page.capture->SetEnabled(false);
+    endSoundCapture(page);
+    if (AviWriter1.Bitmaps().Count() < 1 || RecordedSound.empty()) {
+        WarningBox("There is no movie sound recorded. Please open Flash file, then click \"Start AVI Recording\".");
+        return;
+    }
+    if (!page.player->Movie().empty())
+        stopPlayer(page);
+    SaveDialog1y.Title = "儲存檔案";
+    SaveDialog1y.Filter = "WAV 檔案|*.wav";
+    SaveDialog1y.FileName.clear();
+    if (SaveDialog1y.Execute() && !SaveDialog1y.FileName.empty()) {
+        const std::string name = ApplyOutputName(SaveDialog1y.FileName, ".wav");
+        const std::vector<int16_t> span = recordedSpan(size_t(AviWriter1.Bitmaps().Count()));
+        std::vector<uint8_t> bytes(span.size() * 2);
+        for (size_t i = 0; i < span.size(); ++i) {
+            bytes[2 * i] = uint8_t(uint16_t(span[i]));
+            bytes[2 * i + 1] = uint8_t(uint16_t(span[i]) >> 8);
+        }
+        WriteWavFile(name, PcmFormatBlock(2, 44100, 16), bytes.data(), bytes.size());
+        PlainBox("WAV was successfully saved to " + name);
+    }
 }
 
 void TForm1::SaveImages()

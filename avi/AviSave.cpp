@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -47,6 +49,38 @@ const char* audioOpenMessage(WavError error)
     }
 }
 
+// The sound stream's source: a WAV file, or PCM sound held in memory.
+struct SoundTrack {
+    WavFormat format;
+    std::vector<uint8_t> formatBlock;
+    uint64_t dataBytes = 0;
+    std::function<bool(void*, size_t)> read;
+};
+
+SoundTrack TrackOf(WavReader& wav)
+{
+    return {wav.Format(), wav.FormatBlock(), wav.DataBytes(), [&wav](void* b, size_t n) { return wav.ReadData(b, n); }};
+}
+
+SoundTrack TrackOf(const std::vector<int16_t>& pcm)
+{
+    SoundTrack t;
+    t.format = {1, 2, 44100, 44100 * 4, 4, 16};
+    t.formatBlock = PcmFormatBlock(2, 44100, 16);
+    t.dataBytes = pcm.size() / 2 * 4;
+    auto at = std::make_shared<size_t>(0);
+    t.read = [&pcm, at](void* buffer, size_t count) {
+        uint8_t* out = static_cast<uint8_t*>(buffer);
+        for (size_t i = 0; i < count / 2; ++i, ++*at) {
+            const uint16_t v = uint16_t(pcm[*at]);
+            out[2 * i] = uint8_t(v);
+            out[2 * i + 1] = uint8_t(v >> 8);
+        }
+        return true;
+    };
+    return t;
+}
+
 // About one second of sound, in whole blocks, and never more than 1 MiB at a time
 // whatever byte rate the file claims.
 uint64_t audioChunkBytes(const WavFormat& f)
@@ -60,9 +94,9 @@ uint64_t audioChunkBytes(const WavFormat& f)
 // pictures, so a player never waits for sound it has to find far away in the file.
 class AudioFeed {
 public:
-    AudioFeed(WavReader& wav, AviMuxer& mux) : m_wav(wav), m_mux(mux), m_total(wav.DataBytes())
+    AudioFeed(const SoundTrack& wav, AviMuxer& mux) : m_wav(wav), m_mux(mux), m_total(wav.dataBytes)
     {
-        m_chunkBytes = audioChunkBytes(wav.Format());
+        m_chunkBytes = audioChunkBytes(wav.format);
         m_buffer.resize(static_cast<size_t>(m_chunkBytes));
     }
 
@@ -70,7 +104,7 @@ public:
     // before that moment, the next chunk goes in.
     void WriteFor(uint64_t atMs)
     {
-        unsigned __int128 at = static_cast<unsigned __int128>(atMs) * m_wav.Format().nAvgBytesPerSec;
+        unsigned __int128 at = static_cast<unsigned __int128>(atMs) * m_wav.format.nAvgBytesPerSec;
         while (m_written < m_total && static_cast<unsigned __int128>(m_written) * 1000 <= at)
             writeChunk();
     }
@@ -84,13 +118,13 @@ private:
     void writeChunk()
     {
         size_t n = static_cast<size_t>(std::min(m_chunkBytes, m_total - m_written));
-        if (!m_wav.ReadData(m_buffer.data(), n))
+        if (!m_wav.read(m_buffer.data(), n))
             throw Exception(AudioFileRead);
         m_mux.WriteChunk(1, m_buffer.data(), static_cast<uint32_t>(n));
         m_written += n;
     }
 
-    WavReader& m_wav;
+    const SoundTrack& m_wav;
     AviMuxer& m_mux;
     uint64_t m_total;
     uint64_t m_chunkBytes;
@@ -98,7 +132,7 @@ private:
     std::vector<uint8_t> m_buffer;
 };
 
-std::vector<AviStreamSetup> streamSetups(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+std::vector<AviStreamSetup> streamSetups(const AviSaveJob& job, const FrameLayout& layout, const SoundTrack* wav)
 {
     std::vector<AviStreamSetup> streams(1);
     AviStreamHeader& video = streams[0].header;
@@ -112,21 +146,21 @@ std::vector<AviStreamSetup> streamSetups(const AviSaveJob& job, const FrameLayou
         AviStreamSetup audio;
         std::copy_n("auds", 4, audio.header.fccType);
         // One tick per block: the length counts blocks, the rate bytes per second.
-        audio.header.dwScale = wav->Format().nBlockAlign;
-        audio.header.dwRate = wav->Format().nAvgBytesPerSec;
-        audio.header.dwSampleSize = wav->Format().nBlockAlign;
-        audio.format = wav->FormatBlock();
+        audio.header.dwScale = wav->format.nBlockAlign;
+        audio.header.dwRate = wav->format.nAvgBytesPerSec;
+        audio.header.dwSampleSize = wav->format.nBlockAlign;
+        audio.format = wav->formatBlock;
         streams.push_back(std::move(audio));
     }
     return streams;
 }
 
-AviMainHeader mainHeader(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+AviMainHeader mainHeader(const AviSaveJob& job, const FrameLayout& layout, const SoundTrack* wav)
 {
     AviMainHeader h;
     h.dwMicroSecPerFrame = clampU32(uint64_t(job.frameTime) * 1000);
     uint64_t videoRate = (uint64_t(layout.imageBytes) + 8) * 1000 / uint64_t(job.frameTime);
-    h.dwMaxBytesPerSec = clampU32(videoRate + (wav ? wav->Format().nAvgBytesPerSec : 0));
+    h.dwMaxBytesPerSec = clampU32(videoRate + (wav ? wav->format.nAvgBytesPerSec : 0));
     h.dwFlags = AVIF_HASINDEX | (wav ? AVIF_ISINTERLEAVED : 0);
     h.dwWidth = static_cast<uint32_t>(job.width);
     h.dwHeight = static_cast<uint32_t>(job.height);
@@ -164,11 +198,11 @@ WavReader* openSound(const std::string& wavFileName, WavReader& reader)
 }
 
 // Room for the super indexes, from the sizes known before anything is written.
-uint32_t superIndexEntries(const AviSaveJob& job, const FrameLayout& layout, const WavReader* wav)
+uint32_t superIndexEntries(const AviSaveJob& job, const FrameLayout& layout, const SoundTrack* wav)
 {
     uint64_t frames = job.bitmaps.size();
-    uint64_t audioBytes = wav ? wav->DataBytes() : 0;
-    uint32_t audioChunk = wav ? static_cast<uint32_t>(audioChunkBytes(wav->Format())) : 0;
+    uint64_t audioBytes = wav ? wav->dataBytes : 0;
+    uint32_t audioChunk = wav ? static_cast<uint32_t>(audioChunkBytes(wav->format)) : 0;
     uint64_t payload = frames * layout.imageBytes + audioBytes;
     uint64_t chunks = frames + (audioChunk ? audioBytes / audioChunk + 1 : 0);
     return AviMuxer::SuperIndexEntriesFor(payload, chunks, std::max(layout.imageBytes, audioChunk), job.limits);
@@ -204,7 +238,12 @@ void SaveAvi(const AviSaveJob& job)
         throw Exception(VideoStream);
     FrameLayout layout = checkedLayout(job);
     WavReader reader;
-    WavReader* wav = openSound(job.wavFileName, reader);
+    std::optional<SoundTrack> track;
+    if (WavReader* file = openSound(job.wavFileName, reader))
+        track = TrackOf(*file);
+    else if (job.movieSound && !job.movieSound->empty())
+        track = TrackOf(*job.movieSound);
+    const SoundTrack* wav = track ? &*track : nullptr;
 
     RiffWriter out(file->Stream());
     AviMuxer mux(out, mainHeader(job, layout, wav), streamSetups(job, layout, wav), superIndexEntries(job, layout, wav),

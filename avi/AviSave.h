@@ -6,6 +6,7 @@
 #include "AviMuxer.h"
 #include "Types.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct AviSaveJob {
     const std::vector<TBitmap*>& bitmaps;
     const std::string& wavFileName;
     AviMuxLimits limits;
+    // Without a WAV file: PCM sound recorded with the frames (44,100 Hz stereo 16-bit,
+    // interleaved), stored as the second stream. Null or empty: no sound.
+    const std::vector<int16_t>* movieSound = nullptr;
 };
 
 // The largest frame we store: one chunk must fit a RIFF segment with room to spare.

@@ -52,6 +52,6 @@ void TAviWriter::WriteAvi()
             throw Exception(std::string(avi_messages::NotABitmapBefore) + std::to_string(i) + avi_messages::NotABitmapAfter);
     }
     AviSaveJob job{m_fileName, m_width, m_height, m_frameTime, m_stretch, m_depth, m_bitmaps.Items(), m_wavFileName,
-                   m_muxLimits};
+                   m_muxLimits, &m_movieSound};
     SaveAvi(job);
 }

@@ -9,6 +9,7 @@
 #include "Types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     // but for ASCII case changes nothing. Raises and keeps the old name otherwise.
     void SetWavFileName(const std::string& value);
 
+    // The movie's own sound, recorded with the frames (44,100 Hz stereo 16-bit,
+    // interleaved): the second stream when no WAV file is named. Empty: none.
+    std::vector<int16_t>& MovieSound() { return m_movieSound; }
+
     TBitmapList& Bitmaps() { return m_bitmaps; }
     const TBitmapList& Bitmaps() const { return m_bitmaps; }
 
@@ -74,4 +79,5 @@ private:
     TPixelFormat m_depth = pfDevice;
     TBitmapList m_bitmaps;
     AviMuxLimits m_muxLimits;
+    std::vector<int16_t> m_movieSound;
 };

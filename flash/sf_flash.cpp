@@ -6,6 +6,7 @@
 #include "sf_flashlist.h"
 #include "sf_utils.h"
 
+#include <algorithm>
 #include <set>
 
 const std::u16string HostUrlPrefix = u"http://tovrane-host.invalid/";
@@ -317,9 +318,80 @@ std::u16string TsfFlashPlayer::CallFunction(const std::u16string& request)
     return response.str();
 }
 
-void TsfFlashPlayer::SetVolume(int value) { m_volume = value; }
+void TsfFlashPlayer::SetVolume(int value)
+{
+    if (value < 0 || value > 100 || value == m_volume)
+        return;
+    m_volume = value;
+    ApplyVolume(value);
+}
 
-void TsfFlashPlayer::SetVolumeControl(bool value) { m_volumeControl = value; }
+void TsfFlashPlayer::SetVolumeControl(bool value)
+{
+    m_volumeControl = value;
+    if (value && !Loading())
+        ApplyVolume(m_volume);
+}
+
+// The volume governs the global Sound object of the movie, which every sound of the
+// control answers to: the playback movie hears it by its variable.
+void TsfFlashPlayer::ApplyVolume(int value)
+{
+    if (CreateFailed())
+        return;
+    if (m_flvMode) {
+        SetVariable(u"flv.volume", Utf8ToWide(std::to_string(m_volume)));
+        return;
+    }
+    if (IFlashSound* sound = soundInterface())
+        sound->put_SoundVolume(value);
+}
+
+IFlashSound* TsfFlashPlayer::soundInterface()
+{
+    if (!m_soundAsked && !CreateFailed()) {
+        m_soundAsked = true;
+        if (ControlDispatch())
+            m_sound = QueryAs<IFlashSound>(ControlDispatch());
+    }
+    return m_sound.get();
+}
+
+bool TsfFlashPlayer::HasSound() { return soundInterface() != nullptr; }
+
+void TsfFlashPlayer::SetSoundCapture(bool on)
+{
+    if (IFlashSound* sound = soundInterface())
+        sound->SetSoundCapture(on ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+std::vector<int16_t> TsfFlashPlayer::TakeCapturedSound()
+{
+    std::vector<int16_t> out;
+    IFlashSound* sound = soundInterface();
+    if (!sound)
+        return out;
+    std::vector<int16_t> chunk(2 * 65536);
+    ULONG read = 0;
+    while (sound->ReadCapturedSound(chunk.data(), 65536, &read) == S_OK && read > 0)
+        out.insert(out.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(read) * 2);
+    return out;
+}
+
+void TsfFlashPlayer::SetLiveSound(bool on)
+{
+    if (IFlashSound* sound = soundInterface())
+        sound->SetLiveSound(on ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+size_t TsfFlashPlayer::ReadLiveSound(int16_t* frames, size_t maxFrames)
+{
+    IFlashSound* sound = soundInterface();
+    ULONG read = 0;
+    if (!sound || sound->ReadLiveSound(frames, ULONG(std::min<size_t>(maxFrames, 1u << 20)), &read) != S_OK)
+        return 0;
+    return read;
+}
 
 void TsfFlashPlayer::fsCommandRelay(const std::u16string& command, const std::u16string& args)
 {

@@ -4,6 +4,7 @@
 // relays its events and renders frames as pictures.
 #pragma once
 
+#include "FlashSound.h"
 #include "ShockwaveFlash.h"
 #include "sf_olecontrol.h"
 
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TStream;
 class TsfPngImage;
@@ -86,6 +88,18 @@ public:
     bool VolumeControl() const { return m_volumeControl; }
     void SetVolumeControl(bool value);
     TsfFLVSkins FLVPlaybackSkin = flvclearskin;
+    void ApplyVolume(int value);
+
+    // The movie's own sound, 44,100 Hz stereo 16-bit, left and right interleaved. A
+    // control that mixes no sound gives none; an inert player none either.
+    bool HasSound();
+    // On: keep every frame mixed from now on. Off: stop keeping; TakeCapturedSound
+    // then gives what was kept.
+    void SetSoundCapture(bool on);
+    std::vector<int16_t> TakeCapturedSound();
+    // The live feed of an audio output: what was mixed since the last read.
+    void SetLiveSound(bool on);
+    size_t ReadLiveSound(int16_t* frames, size_t maxFrames);
 
     // Frames as pictures. With TransparentSnapshots cleared, SnapshotBitmap32 and
     // SnapshotPNG are opaque, as the frame shows over its background.
@@ -129,7 +143,11 @@ private:
     void applyBounds() { SetBounds(Left(), Top(), Width(), Height()); }
     std::string issueToken(TStream& stream);
 
+    IFlashSound* soundInterface();
+
     ComPtr<IShockwaveFlash> m_flash;
+    ComPtr<IFlashSound> m_sound;
+    bool m_soundAsked = false;
     std::u16string m_movie;
     bool m_flvMode = false;
     int m_volume = 100;

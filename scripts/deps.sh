@@ -5,7 +5,7 @@ source "$(dirname "$0")/steps.sh"
 
 PACKAGES=(
   cmake g++ make pkg-config ccache
-  qt6-base-dev
+  qt6-base-dev qt6-multimedia-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libswresample-dev
   libjpeg62-turbo-dev zlib1g-dev liblzma-dev
   libgtest-dev libgmock-dev libbenchmark-dev

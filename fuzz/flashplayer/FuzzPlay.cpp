@@ -1,5 +1,5 @@
 // libFuzzer target: read a movie, play and draw its first three frames into a small
-// view, and click in the middle.
+// view, click in the middle, and let it play half a second more with its sound mixed.
 #include "Player.h"
 
 #include "Scheduler.h"
@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     flash::PlayerLimits limits;
     limits.maxActionsPerFrame = 20000;
     flash::Player player(&clock, limits);
+    player.setSoundCapture(true);
     if (!player.load(std::vector<uint8_t>(data, data + size)))
         return 0;
     player.setViewSize(64, 64);
@@ -36,5 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     player.mouseDown(32, 32);
     player.mouseUp(32, 32);
+    clock.AdvanceBy(500);
+    (void)player.takeCapturedSound();
     return 0;
 }

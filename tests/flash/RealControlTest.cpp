@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -144,4 +146,71 @@ TEST_F(RealControlTest, CapturesShowTheComposedFrame)
     EXPECT_EQ((ihdr[6] << 8) | ihdr[7], kH);
     EXPECT_EQ(ihdr[8], 16);
     EXPECT_EQ(ihdr[9], 6);
+}
+
+namespace {
+
+// A movie whose first frame starts a 200 ms tone of 1 kHz, 44.1 kHz stereo.
+std::string writeSoundMovie()
+{
+    swf::MovieBuilder b(kW, kH, 10.0);
+    swf::Sound s;
+    s.format = {swf::SoundFormat::UncompressedLittleEndian, 3, true, true};
+    for (int i = 0; i < 8820; ++i) {
+        const int16_t v = int16_t(std::lround(std::sin(2 * M_PI * 1000 * i / 44100.0) * 16000));
+        for (int c = 0; c < 2; ++c) {
+            s.data.push_back(uint8_t(v));
+            s.data.push_back(uint8_t(uint16_t(v) >> 8));
+        }
+    }
+    s.sampleCount = 8820;
+    swf::StartSound start;
+    start.soundId = b.add(s);
+    b.control(start);
+    b.showFrame();
+    b.showFrame();
+    fs::path file = fs::temp_directory_path() / ("tovrane-sound-" + std::to_string(::getpid()) + ".swf");
+    EXPECT_TRUE(b.save(file.string()).ok());
+    return file.string();
+}
+
+int16_t peak(const std::vector<int16_t>& samples)
+{
+    int16_t p = 0;
+    for (int16_t s : samples)
+        p = std::max<int16_t>(p, int16_t(std::abs(int(s))));
+    return p;
+}
+
+} // namespace
+
+TEST_F(RealControlTest, TheHostTakesTheMovieSoundAtItsVolume)
+{
+    const std::string sound = writeSoundMovie();
+    auto player = open(Utf8ToWide(sound));
+    ASSERT_TRUE(player->HasSound());
+    // Out of range and unchanged volumes are ignored; 50 halves every sound.
+    player->SetVolume(101);
+    player->SetVolume(-1);
+    EXPECT_EQ(player->Volume(), 100);
+    player->SetVolume(50);
+    EXPECT_EQ(player->Volume(), 50);
+
+    player->SetSoundCapture(true);
+    player->Play();
+    clock.AdvanceBy(100);
+    player->SetSoundCapture(false);
+    const std::vector<int16_t> taken = player->TakeCapturedSound();
+    EXPECT_EQ(taken.size(), 2u * 4410);
+    EXPECT_NEAR(peak(taken), 8000, 40);
+    EXPECT_TRUE(player->TakeCapturedSound().empty());   // taken once
+
+    // The live feed gives what was mixed since the last read.
+    player->SetLiveSound(true);
+    clock.AdvanceBy(50);
+    std::vector<int16_t> live(2 * 44100);
+    EXPECT_EQ(player->ReadLiveSound(live.data(), 44100), 2205u);
+    EXPECT_EQ(player->ReadLiveSound(live.data(), 44100), 0u);
+    player->SetLiveSound(false);
+    fs::remove(sound);
 }

@@ -78,6 +78,15 @@ public:
     // A function the movie exposes to its container; nothing when it exposes none by
     // that request's name.
     virtual std::optional<std::string> callFunction(const std::string& request) = 0;
+
+    // The movie's sound, 44,100 Hz stereo 16-bit interleaved. An engine without sound
+    // keeps these as they are: silent.
+    virtual void setSoundCapture(bool on) { (void)on; }
+    virtual std::vector<int16_t> takeCapturedSound() { return {}; }
+    virtual void setLiveSound(bool on) { (void)on; }
+    virtual size_t readLiveSound(int16_t* frames, size_t maxFrames) { (void)frames, (void)maxFrames; return 0; }
+    virtual void setSoundVolume(int percent) { (void)percent; }
+    virtual int soundVolume() { return 100; }
 };
 
 using EngineFactory = std::function<std::unique_ptr<ControlEngine>()>;

@@ -9,6 +9,7 @@
 #include "ControlEngine.h"
 #include "ControlState.h"
 #include "Embedding.h"
+#include "FlashSound.h"
 #include "ShockwaveFlash.h"
 
 #include <memory>
@@ -21,7 +22,7 @@ class MovieDownload;
 
 class FlashControl final
     : public ComObject<IShockwaveFlash, IOleObject, IOleControl, IOleInPlaceObjectWindowless, IOleInPlaceActiveObject,
-          IViewObject2, IPersistStreamInit, IConnectionPointContainer> {
+          IViewObject2, IPersistStreamInit, IConnectionPointContainer, IFlashSound> {
 public:
     explicit FlashControl(std::unique_ptr<ControlEngine> engine);
     ~FlashControl() override;
@@ -32,6 +33,14 @@ public:
     HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
     HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
         EXCEPINFO* excep, UINT* argErr) override;
+
+    // --- IFlashSound (FlashControlSound.cpp) ---
+    HRESULT SetSoundCapture(VARIANT_BOOL on) override;
+    HRESULT ReadCapturedSound(SHORT* frames, ULONG maxFrames, ULONG* read) override;
+    HRESULT SetLiveSound(VARIANT_BOOL on) override;
+    HRESULT ReadLiveSound(SHORT* frames, ULONG maxFrames, ULONG* read) override;
+    HRESULT put_SoundVolume(LONG percent) override;
+    HRESULT get_SoundVolume(LONG* percent) override;
 
     // --- IShockwaveFlash ---
     HRESULT get_ReadyState(LONG* state) override;
@@ -219,6 +228,8 @@ private:
     void fireEvent(DISPID id, std::initializer_list<VARIANT> args);
 
     std::unique_ptr<ControlEngine> m_engine;
+    std::vector<int16_t> m_capturedSound;   // taken from the engine, not yet read
+    size_t m_capturedRead = 0;
     ControlState m_state;
     ConnectionPoint m_events;
     ConnectionPoint m_propertyNotify;

@@ -95,3 +95,14 @@ std::optional<std::string> PlayerEngine::callFunction(const std::string&)
 }
 
 }  // namespace flashcontrol
+
+namespace flashcontrol {
+
+void PlayerEngine::setSoundCapture(bool on) { m_player->setSoundCapture(on); }
+std::vector<int16_t> PlayerEngine::takeCapturedSound() { return m_player->takeCapturedSound(); }
+void PlayerEngine::setLiveSound(bool on) { m_player->setLiveSound(on); }
+size_t PlayerEngine::readLiveSound(int16_t* frames, size_t maxFrames) { return m_player->readLiveSound(frames, maxFrames); }
+void PlayerEngine::setSoundVolume(int percent) { m_player->setSoundVolume(percent); }
+int PlayerEngine::soundVolume() { return m_player->soundVolume(); }
+
+}  // namespace flashcontrol

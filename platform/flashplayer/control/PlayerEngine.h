@@ -45,6 +45,12 @@ public:
     bool setVariable(const std::string& path, const std::string& value) override;
     std::string getVariable(const std::string& path) const override;
     std::optional<std::string> callFunction(const std::string& request) override;
+    void setSoundCapture(bool on) override;
+    std::vector<int16_t> takeCapturedSound() override;
+    void setLiveSound(bool on) override;
+    size_t readLiveSound(int16_t* frames, size_t maxFrames) override;
+    void setSoundVolume(int percent) override;
+    int soundVolume() override;
 
 private:
     std::unique_ptr<flash::Player> m_player;

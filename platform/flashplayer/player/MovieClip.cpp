@@ -111,9 +111,14 @@ void MovieClip::gotoFrameIndex(int target, bool runActions)
     } else {
         rebuildTo(target);
         if (runActions)
-            for (const swf::ControlTag& tag : m_timeline.frames[target].tags)
+            for (const swf::ControlTag& tag : m_timeline.frames[target].tags) {
                 if (const auto* action = std::get_if<swf::DoAction>(&tag))
                     m_context.queueActions(action->actions, *this);
+                else if (const auto* sound = std::get_if<swf::StartSound>(&tag))
+                    m_context.startSound(*sound, *this);
+                else if (const auto* block = std::get_if<swf::SoundStreamBlock>(&tag))
+                    m_context.soundStreamBlock(*block, *this, target);
+            }
     }
     m_frame = target;
     m_context.invalidate();
@@ -133,6 +138,14 @@ void MovieClip::applyFrame(int frame, bool runActions)
             m_context.queueInitActions(*init);
         else if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&tag))
             m_context.setBackground(bg->color);
+        else if (const auto* sound = std::get_if<swf::StartSound>(&tag)) {
+            // Frames a goto passes over are not heard.
+            if (runActions)
+                m_context.startSound(*sound, *this);
+        } else if (const auto* block = std::get_if<swf::SoundStreamBlock>(&tag)) {
+            if (runActions)
+                m_context.soundStreamBlock(*block, *this, frame);
+        }
     }
     m_context.invalidate();
 }

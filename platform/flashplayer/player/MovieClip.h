@@ -48,6 +48,12 @@ public:
     virtual DrawingBudget* drawingBudget() { return nullptr; }
     // The movie's characters as drawn (null: none), for laying text out.
     virtual Library* library() { return nullptr; }
+    // A frame entered in play: its event sounds start, its stream block is heard.
+    virtual void startSound(const swf::StartSound& start, MovieClip& clip) { (void)start, (void)clip; }
+    virtual void soundStreamBlock(const swf::SoundStreamBlock& block, MovieClip& clip, int frame)
+    {
+        (void)block, (void)clip, (void)frame;
+    }
 };
 
 class MovieClip : public DisplayObject, public avm1::Clip {

@@ -28,12 +28,43 @@ bool NetStreamPlayback::start(const std::vector<uint8_t>& bytes, int64_t nowMs)
     m_startedAt = nowMs;
     m_paused = m_stopped = false;
     m_frame = -1;
+    m_audio.reset();
+    if (!m_flv.audio.empty()) {
+        const uint8_t f = m_flv.audio.front().flags;
+        const swf::SoundFormatInfo format{swf::SoundFormat(f >> 4), uint8_t((f >> 2) & 3), bool(f & 2), bool(f & 1)};
+        m_audio = std::make_unique<sound::StreamDecoder>(format, false, m_flv.aacConfig);
+    }
+    m_nextAudio = 0;
+    m_audioUntilMs = -1;
     m_state = State::Playing;
     return true;
 }
 
+void NetStreamPlayback::takeAudio(int64_t nowMs, double aheadMs, std::vector<int16_t>& out, bool& restart)
+{
+    restart = false;
+    if (m_state != State::Playing || !m_audio || !m_audio->usable() || m_paused || m_stopped)
+        return;
+    const double at = positionMs(nowMs);
+    // A jump (seek, or the first call): start from the first tag at the new place.
+    if (m_audioUntilMs < 0 || at < m_audioUntilMs - aheadMs - 1000 || at > m_audioUntilMs + 1000) {
+        m_nextAudio = size_t(std::lower_bound(m_flv.audio.begin(), m_flv.audio.end(), at,
+                                              [](const swf::FlvAudioTag& t, double ms) { return t.timeMs < ms; }) -
+                             m_flv.audio.begin());
+        m_audio->reset();
+        restart = true;
+        m_audioUntilMs = at;
+    }
+    while (m_nextAudio < m_flv.audio.size() && m_flv.audio[m_nextAudio].timeMs < at + aheadMs) {
+        const swf::FlvAudioTag& tag = m_flv.audio[m_nextAudio++];
+        m_audio->decode(tag.data, false, out, size_t(sound::kMixRate) * 10);
+        m_audioUntilMs = tag.timeMs;
+    }
+}
+
 void NetStreamPlayback::close()
 {
+    m_audio.reset();
     m_video.reset();
     m_stream = {};
     m_flv = {};
@@ -46,6 +77,8 @@ void NetStreamPlayback::close()
 double NetStreamPlayback::endMs() const
 {
     double end = m_times.empty() ? 0 : m_times.back();
+    if (!m_flv.audio.empty())
+        end = std::max(end, double(m_flv.audio.back().timeMs));
     for (const auto& [name, value] : m_flv.metadata)
         if (name == "duration" && std::holds_alternative<double>(value) && std::isfinite(std::get<double>(value)))
             end = std::max(end, std::min(std::get<double>(value), 1e9) * 1000);
@@ -67,6 +100,7 @@ void NetStreamPlayback::pause(std::optional<bool> paused, int64_t nowMs)
     m_baseMs = positionMs(nowMs);
     m_startedAt = nowMs;
     m_paused = paused.value_or(!m_paused);
+    m_audioUntilMs = -1;   // the sound starts again where the picture is
 }
 
 void NetStreamPlayback::seek(double seconds, int64_t nowMs)
@@ -76,6 +110,7 @@ void NetStreamPlayback::seek(double seconds, int64_t nowMs)
     m_baseMs = std::clamp(seconds * 1000, 0.0, endMs());
     m_startedAt = nowMs;
     m_stopped = false;
+    m_audioUntilMs = -1;
 }
 
 double NetStreamPlayback::timeSeconds(int64_t nowMs) const { return positionMs(nowMs) / 1000; }

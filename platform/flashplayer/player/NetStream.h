@@ -6,6 +6,7 @@
 #include "VideoObject.h"
 
 #include "swf/Flv.h"
+#include "sound/SoundDecoder.h"
 
 #include <memory>
 #include <optional>
@@ -40,6 +41,10 @@ public:
     // The picture of the current frame, or null (nothing shown yet, undecodable).
     const video::VideoImage* picture();
     int frameIndex() const { return m_frame; }
+    // The sound of the audio tags whose time comes before nowMs + aheadMs and was not
+    // given yet, in the mix format. `restart` is set when the stream jumped (a seek,
+    // a new file) and what is queued of it must go.
+    void takeAudio(int64_t nowMs, double aheadMs, std::vector<int16_t>& out, bool& restart);
 
 private:
     double positionMs(int64_t nowMs) const;
@@ -57,6 +62,9 @@ private:
     bool m_paused = false;
     bool m_stopped = false;
     int m_frame = -1;           // index into m_stream.frames shown now
+    std::unique_ptr<sound::StreamDecoder> m_audio;
+    size_t m_nextAudio = 0;     // the audio tag given next
+    double m_audioUntilMs = -1; // stream time the audio given so far reaches; <0: jumped
 };
 
 }  // namespace flash

@@ -7,6 +7,9 @@
 
 #include "Scheduler.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace flash {
 
 Player::Player(Scheduler* scheduler, PlayerLimits limits) : Player(scheduler, limits, nullptr) {}
@@ -87,6 +90,13 @@ void Player::mouseUp(int x, int y) { m_core->mouseUp(x, y); }
 
 bool Player::setVariable(const std::string& path, const std::string& value) { return m_core->setVariable(path, value); }
 std::string Player::getVariable(const std::string& path) const { return m_core->getVariable(path); }
+
+void Player::setSoundCapture(bool on) { m_core->mixer().setCapture(on); }
+std::vector<int16_t> Player::takeCapturedSound() { return m_core->mixer().takeCapture(); }
+void Player::setLiveSound(bool on) { m_core->mixer().setLive(on); }
+size_t Player::readLiveSound(int16_t* frames, size_t maxFrames) { return m_core->mixer().readLive(frames, maxFrames); }
+void Player::setSoundVolume(int percent) { m_core->mixer().settings("").volume = std::clamp(percent, 0, 100); }
+int Player::soundVolume() { return int(std::lround(m_core->mixer().settings("").volume)); }
 
 void Player::setOnRepaint(std::function<void()> handler) { m_core->callbacks().repaint = std::move(handler); }
 void Player::setOnFrameChanged(std::function<void(int)> handler) { m_core->callbacks().frameChanged = std::move(handler); }

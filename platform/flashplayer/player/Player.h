@@ -146,6 +146,18 @@ public:
     bool setVariable(const std::string& path, const std::string& value);
     std::string getVariable(const std::string& path) const;
 
+    // --- Sound (44,100 Hz stereo 16-bit, left and right interleaved) -----------------
+    // Capture keeps every frame mixed from now on; taking it empties it.
+    void setSoundCapture(bool on);
+    std::vector<int16_t> takeCapturedSound();
+    // The live feed of an audio output: what was mixed since the last read (at most
+    // two seconds wait); off, nothing is kept.
+    void setLiveSound(bool on);
+    size_t readLiveSound(int16_t* frames, size_t maxFrames);
+    // The volume of the global Sound object (what new Sound().setVolume sets), 0..100.
+    void setSoundVolume(int percent);
+    int soundVolume();
+
     // --- Notifications (called on the scheduler's thread, inside the engine's call) ----
     // The picture changed: the host should render again.
     void setOnRepaint(std::function<void()> handler);

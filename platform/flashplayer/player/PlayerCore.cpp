@@ -21,7 +21,8 @@ constexpr size_t kMaxBlocksPerAdvance = 20000;
 
 PlayerCore::PlayerCore(Scheduler& scheduler, PlayerLimits limits, std::unique_ptr<render::Renderer> renderer)
     : m_scheduler(scheduler), m_limits(limits), m_renderer(std::move(renderer)),
-      m_clock(scheduler, [this] { advanceFrame(); })
+      m_clock(scheduler, [this] { advanceFrame(); }),
+      m_mixer(std::make_unique<sound::Mixer>(scheduler.NowMs()))
 {
     m_clock.setMaxCatchUp(std::max(1, limits.maxFramesPerTick));
 }
@@ -39,6 +40,7 @@ bool PlayerCore::load(std::shared_ptr<const swf::Movie> movie, const std::string
     if (!movie)
         return false;
     m_url = url;
+    resetSound();
     m_readyState = ReadyState::Loading;
     if (m_callbacks.readyState)
         m_callbacks.readyState(ReadyState::Loading);
@@ -75,6 +77,7 @@ void PlayerCore::unload()
     m_loads.clear();
     m_loadedBytes.clear();
     m_netStreams.clear();
+    resetSound();
     m_initDone.clear();
     m_hover.reset();
     m_pressed.reset();
@@ -86,16 +89,20 @@ void PlayerCore::unload()
     m_readyState = ReadyState::Uninitialized;
 }
 
+// The host's play and stop also resume and pause every sound, as a paused movie
+// is silent; the movie's own stop() leaves its event sounds playing.
 void PlayerCore::play()
 {
     if (m_root)
         m_root->setPlaying(true);
+    mixer().setPaused(false);
 }
 
 void PlayerCore::stop()
 {
     if (m_root)
         m_root->setPlaying(false);
+    mixer().setPaused(true);
 }
 
 void PlayerCore::rewind()
@@ -133,8 +140,14 @@ void PlayerCore::advanceFrame()
     serveNetStreams(loadsLeft);
     if (!m_root)
         return;
+    serveSoundLoads(loadsLeft);
+    if (!m_root)
+        return;
     const int before = m_root->frame();
+    mixer();
     m_root->tick(m_loop);
+    runQueuedActions();
+    serveSounds();
     runQueuedActions();
     afterChange(before);
 }

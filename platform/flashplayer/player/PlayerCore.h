@@ -10,6 +10,8 @@
 #include "avm1/Interpreter.h"
 
 #include "render/Renderer.h"
+#include "sound/Mixer.h"
+#include "sound/SoundDecoder.h"
 #include "swf/Movie.h"
 
 #include <deque>
@@ -123,6 +125,15 @@ public:
     void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
     bool clearVideo(avm1::Clip& video) override;
 
+    void startSound(const swf::StartSound& start, MovieClip& clip) override;
+    void soundStreamBlock(const swf::SoundStreamBlock& block, MovieClip& clip, int frame) override;
+    avm1::Value soundCall(const std::shared_ptr<avm1::Object>& object, const std::string& call,
+                          const std::vector<avm1::Value>& args) override;
+    void stopSounds() override;
+
+    // The mixer, mixed up to now (PlayerSound.cpp).
+    sound::Mixer& mixer();
+
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
 
@@ -157,6 +168,34 @@ private:
     NetStreamEntry* netStreamOf(const avm1::Object* object);
     void netStatus(const std::shared_ptr<avm1::Object>& stream, const char* code, const char* level);
 
+    struct SoundObjectEntry {
+        std::weak_ptr<avm1::Object> object;
+        std::string owner;        // target path; "" for the global object
+        uint16_t soundId = 0;     // attachSound
+        uint64_t listener = 0;
+        std::shared_ptr<const sound::PcmSound> loaded;   // loadSound
+    };
+    struct SoundLoad {
+        std::weak_ptr<avm1::Object> object;
+        std::string url;   // resolved
+        bool streaming = false;
+    };
+    struct StreamState {
+        std::unique_ptr<sound::StreamDecoder> decoder;
+        int lastFrame = -2;
+    };
+    // Event sounds decoded once per movie; null when a sound cannot be decoded.
+    std::shared_ptr<const sound::PcmSound> decodedSound(uint16_t id);
+    void playEventSound(uint16_t id, const swf::SoundInfo& info, const std::string& owner, uint64_t listener);
+    void playSound(std::shared_ptr<const sound::PcmSound> pcm, uint16_t id, const swf::SoundInfo& info,
+                   const std::string& owner, uint64_t listener);
+    // Sound.loadSound: MP3 files fetched at the start of a frame advance.
+    void serveSoundLoads(int& loadsLeft);
+    SoundObjectEntry* soundObjectOf(const avm1::Object* object);
+    void serveSounds();
+    void buttonSound(ButtonObject& button, uint16_t transition);
+    void resetSound();
+
     void runQueuedActions();
     void afterChange(int previousFrame);
     void updateEditTexts(MovieClip& clip, int nesting);
@@ -175,6 +214,13 @@ private:
     DrawingBudget m_drawingBudget;   // outlives the clips
     std::unique_ptr<MovieClip> m_root;
     FrameClock m_clock;
+    std::unique_ptr<sound::Mixer> m_mixer;
+    std::map<uint16_t, std::shared_ptr<const sound::PcmSound>> m_sounds;
+    size_t m_soundBytes = 0;
+    std::map<std::string, StreamState> m_streamStates;   // by clip path
+    std::vector<SoundObjectEntry> m_soundObjects;
+    std::deque<SoundLoad> m_soundLoads;
+    uint64_t m_nextListener = 1;
 
     std::deque<Pending> m_queue;
     std::deque<LoadRequest> m_loads;

@@ -120,6 +120,7 @@ void PlayerCore::buttonTransition(ButtonObject& button, uint16_t transition)
 {
     if (!button.parent)
         return;
+    buttonSound(button, transition);
     for (const swf::ButtonAction& action : button.button().actions)
         if (action.transitions & transition)
             queueActions(action.actions, *button.parent);

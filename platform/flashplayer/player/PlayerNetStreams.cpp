@@ -3,6 +3,8 @@
 // clock's time, tells the script object and repaints when the picture changes.
 #include "PlayerCore.h"
 
+#include <cstdint>
+
 #include "MediaUrl.h"
 #include "NetStream.h"
 #include "VideoClip.h"
@@ -65,10 +67,12 @@ void PlayerCore::netStreamCall(const std::shared_ptr<avm1::Object>& stream, cons
         if (!args.empty() && !args[0].isUndefined())
             paused = avm1::toBoolean(args[0], version);
         playback.pause(paused, now);
+        mixer().stopStream("netstream:" + std::to_string(reinterpret_cast<uintptr_t>(&playback)));
     } else if (call == "seek" && !args.empty()) {
         playback.seek(avm1::toNumber(args[0], version), now);
     } else if (call == "close") {
         playback.close();
+        mixer().stopStream("netstream:" + std::to_string(reinterpret_cast<uintptr_t>(&playback)));
     }
     stream->set("time", avm1::Value::fromNumber(playback.timeSeconds(now)));
     invalidate();
@@ -122,6 +126,15 @@ void PlayerCore::serveNetStreams(int& loadsLeft)
                 m_interpreter->callFunction(onMeta, avm1::Value::fromObject(object), args);
             }
         }
+        // The stream's sound, a little ahead of its clock so that it plays without gaps.
+        std::vector<int16_t> sound;
+        bool restart = false;
+        playback.takeAudio(now, 200, sound, restart);
+        const std::string key = "netstream:" + std::to_string(reinterpret_cast<uintptr_t>(&playback));
+        if (restart)
+            mixer().stopStream(key);
+        if (!sound.empty())
+            mixer().streamAppend(key, "_level0", sound.data(), sound.size() / 2, false);
         const int before = playback.frameIndex();
         const bool stopped = playback.update(now);
         object->set("time", avm1::Value::fromNumber(playback.timeSeconds(now)));

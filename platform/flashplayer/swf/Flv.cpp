@@ -134,6 +134,27 @@ void readVideo(std::span<const std::uint8_t> body, std::uint32_t timeMs, FlvFile
     flv.video.push_back(std::move(tag));
 }
 
+void readAudio(std::span<const std::uint8_t> body, std::uint32_t timeMs, FlvFile& flv)
+{
+    if (body.size() < 2)
+        return;
+    FlvAudioTag tag;
+    tag.timeMs = timeMs;
+    tag.flags = body[0];
+    std::size_t skip = 1;
+    if ((body[0] >> 4) == 10) {   // AAC: a packet type, 0 for the decoder's configuration
+        if (body[1] == 0) {
+            flv.aacConfig.assign(body.begin() + 2, body.end());
+            return;
+        }
+        skip = 2;
+    }
+    if (body.size() <= skip)
+        return;
+    tag.data.assign(body.begin() + std::ptrdiff_t(skip), body.end());
+    flv.audio.push_back(std::move(tag));
+}
+
 } // namespace
 
 Result<FlvFile> readFlv(std::span<const std::uint8_t> data)
@@ -164,7 +185,8 @@ Result<FlvFile> readFlv(std::span<const std::uint8_t> data)
             readVideo(body, time, flv);
         else if (type == kScriptTag && flv.metadata.empty())
             readScript(body, flv);
-        (void)kAudioTag;
+        else if (type == kAudioTag)
+            readAudio(body, time, flv);
         c.be(4);   // size of the tag just read
     }
     return flv;

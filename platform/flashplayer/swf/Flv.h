@@ -1,5 +1,5 @@
 // FLV files as NetStream plays them: the video tags with their times, and the
-// scalar members of the onMetaData script tag. Audio tags are skipped. A file that
+// scalar members of the onMetaData script tag, and the audio tags. A file that
 // ends inside a tag keeps the tags before it.
 #pragma once
 
@@ -22,12 +22,20 @@ struct FlvVideoTag {
     std::vector<std::uint8_t> data;   // as a VideoFrame tag carries it
 };
 
+struct FlvAudioTag {
+    std::uint32_t timeMs = 0;
+    std::uint8_t flags = 0;            // SoundFormat, SoundRate, SoundSize, SoundType
+    std::vector<std::uint8_t> data;    // the sound data after the flags (AAC: a raw frame)
+};
+
 using FlvMetaValue = std::variant<double, bool, std::string>;
 
 struct FlvFile {
     bool hasVideo = false;
     bool hasAudio = false;
     std::vector<FlvVideoTag> video;
+    std::vector<FlvAudioTag> audio;
+    std::vector<std::uint8_t> aacConfig;   // AudioSpecificConfig of AAC audio
     // onMetaData members that are numbers, booleans or strings, in file order.
     std::vector<std::pair<std::string, FlvMetaValue>> metadata;
 };

@@ -5,6 +5,7 @@
 #include "Interpreter.h"
 #include "LoaderClasses.h"
 #include "NetStreamClasses.h"
+#include "SoundClass.h"
 
 #include <array>
 #include <cmath>
@@ -230,6 +231,7 @@ void Interpreter::installBuiltins()
     installDrawingClasses(*this, *m_globals);
     installLoaderClasses(*m_globals);
     installNetStreamClasses(*m_globals);
+    installSoundClass(*m_globals);
     installBitmapClasses(*this, *m_globals);
     installBitmapMethods(*m_clipMethods);
 }

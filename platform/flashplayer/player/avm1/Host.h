@@ -120,6 +120,13 @@ public:
     {
         (void)stream, (void)call, (void)args;
     }
+    // Sound objects: `call` is "create" (args: the target's path, "" for the global
+    // object), or a method of Sound.prototype with its script arguments.
+    virtual Value soundCall(const std::shared_ptr<Object>& sound, const std::string& call, const std::vector<Value>& args)
+    {
+        (void)sound, (void)call, (void)args;
+        return Value{};
+    }
     // Video.attachVideo (`stream` null: detach) and Video.clear.
     virtual void attachVideo(Clip& video, const std::shared_ptr<Object>& stream) { (void)video, (void)stream; }
     // False when `video` is no Video object.

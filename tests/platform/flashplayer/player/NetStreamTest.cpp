@@ -5,6 +5,8 @@
 #include "Player.h"
 #include "TestMovies.h"
 
+#include "SoundMeter.h"
+
 #include "swf/Flv.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +169,40 @@ TEST(NetStream, PlaysAnFlvByItsTimesOnThePlayersClock)
     EXPECT_EQ(player.getVariable("ns.time"), "0.8");
     EXPECT_EQ(player.getVariable("ns.bytesTotal"), std::to_string(enc.flv.size()));
     EXPECT_EQ(frameShown(), 3);   // the last picture stays
+}
+
+// FLV sound made by ffmpeg (MP3 and ADPCM): 1 kHz for half a second, then 2 kHz,
+// heard from the moment the stream plays and switching on its time.
+TEST(NetStream, AnFlvsSoundPlaysByItsTimes)
+{
+    for (const char* codec : {"libmp3lame", "adpcm_swf"}) {
+        SCOPED_TRACE(codec);
+        const fs::path dir = fs::path(TOVRANE_BINARY_DIR) / "netstream-test" / (std::string("sound-") + codec);
+        fs::create_directories(dir);
+        const std::string make =
+            "ffmpeg -y -v error -f lavfi -i testsrc=size=64x48:rate=5 -f lavfi -i \"aevalsrc=0.5*sin(2*PI*if(lt(t\\,0.5)\\,"
+            "1000\\,2000)*t):s=44100:d=1\" -t 1 -c:v flv1 -c:a " + std::string(codec) + " -ar 44100 -f flv '" +
+            (dir / "clip.flv").string() + "'";
+        ASSERT_EQ(std::system(make.c_str()), 0);
+        VirtualClock clock;
+        Player player(&clock);
+        player.setFetchHandler([&](const std::string& url, size_t) -> std::optional<std::vector<uint8_t>> {
+            const std::optional<std::string> path = localPathOf(url);
+            return path && fs::exists(*path) ? std::optional(readAll(*path)) : std::nullopt;
+        });
+        player.setSoundCapture(true);
+        ASSERT_TRUE(player.load(videoMovie(), (dir / "main.swf").string()));
+        clock.AdvanceBy(1500);
+        const std::vector<double> left = soundmeter::channel(player.takeCapturedSound(), 0);
+        const std::optional<double> low = soundmeter::toneStartMs(left, 1000, 0.3);
+        const std::optional<double> high = soundmeter::toneStartMs(left, 2000, 0.3);
+        ASSERT_TRUE(low && high);
+        EXPECT_NEAR(*low, 100, 40);   // playing starts with the first advance, at 100 ms
+        EXPECT_NEAR(*high - *low, 500, 30);
+        const std::optional<double> end = soundmeter::toneEndMs(left, 2000, 0.3);
+        ASSERT_TRUE(end);
+        EXPECT_NEAR(*end - *low, 1000, 60);
+    }
 }
 
 TEST(NetStream, MissingFilesReportStreamNotFound)
