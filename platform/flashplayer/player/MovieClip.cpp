@@ -131,8 +131,6 @@ void MovieClip::applyFrame(int frame, bool runActions)
                 m_context.queueActions(a->actions, *this);
         } else if (const auto* init = std::get_if<swf::DoInitAction>(&tag))
             m_context.queueInitActions(*init);
-        else if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&tag))
-            m_context.setBackground(bg->color);
     }
     m_context.invalidate();
 }
@@ -158,8 +156,14 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
         existing->applyPlacement(p);
         return;
     }
-    if (!p.characterId || (existing && !p.move))
-        return;   // nothing to place, or a plain place onto an occupied depth
+    if (!p.characterId)
+        return;   // nothing to place
+    if (existing && !p.move) {
+        // A plain place onto an occupied depth puts a new instance there in place of
+        // the old one, which goes with everything it had.
+        remove(p.depth);
+        existing = nullptr;
+    }
     std::unique_ptr<DisplayObject> object = makeInstance(*p.characterId, p.depth, frame);
     if (!object)
         return;
@@ -227,12 +231,10 @@ void MovieClip::rebuildTo(int target)
                 auto it = slots.find(p->depth);
                 if (it != slots.end() && p->move)
                     merge(it->second.state, *p);
-                else if (it == slots.end() && p->characterId)
+                else if (p->characterId && (it == slots.end() || !p->move))
                     slots[p->depth] = Slot{f, *p};
             } else if (const auto* r = std::get_if<swf::RemoveObject>(&tag)) {
                 slots.erase(r->depth);
-            } else if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&tag)) {
-                m_context.setBackground(bg->color);
             }
         }
     }

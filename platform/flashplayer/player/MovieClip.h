@@ -30,7 +30,6 @@ public:
     // Runs after the current frame advance, in order.
     virtual void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) = 0;
     virtual void queueInitActions(const swf::DoInitAction& init) = 0;
-    virtual void setBackground(swf::Rgba color) = 0;
     virtual int swfVersion() const = 0;
     virtual std::string newInstanceName() = 0;
     // The mouse position in this clip's coordinates (twips).

@@ -160,7 +160,8 @@ void PlayerCore::runQueuedActions()
         m_queue.pop_front();
         if (m_interpreter->budgetExhausted())
             continue;
-        if (avm1::Clip* clip = clipByPath(next.clipPath))
+        // Actions of a clip removed since they were queued are dropped with it.
+        if (avm1::Clip* clip = next.clip ? next.clip->clip : clipByPath(next.clipPath))
             m_interpreter->run(next.code, *clip);
     }
     m_queue.clear();
@@ -235,22 +236,14 @@ void PlayerCore::queueActions(const std::vector<uint8_t>& code, MovieClip& clip)
 {
     if (!m_library || code.empty())
         return;
-    m_queue.push_back({m_library->code(code), clip.targetPath()});
+    m_queue.push_back({m_library->code(code), clip.targetPath(), clip.anchor()});
 }
 
 void PlayerCore::queueInitActions(const swf::DoInitAction& init)
 {
     if (!m_root || !m_initDone.insert(init.spriteId).second)
         return;
-    m_queue.push_front({m_library->code(init.actions), m_root->targetPath()});
-}
-
-void PlayerCore::setBackground(swf::Rgba color)
-{
-    if (color.argb() != m_movieBackground.argb()) {
-        m_movieBackground = color;
-        invalidate();
-    }
+    m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor()});
 }
 
 int PlayerCore::swfVersion() const { return m_movie ? m_movie->header.version : 10; }

@@ -93,7 +93,6 @@ public:
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) override;
     void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) override;
     void queueInitActions(const swf::DoInitAction& init) override;
-    void setBackground(swf::Rgba color) override;
     int swfVersion() const override;
     std::string newInstanceName() override;
     swf::Point mouseIn(const MovieClip& clip) const override;
@@ -130,6 +129,7 @@ private:
     struct Pending {
         std::shared_ptr<const std::vector<uint8_t>> code;
         std::string clipPath;
+        std::shared_ptr<avm1::ClipAnchor> clip;   // the clip the actions belong to
     };
     struct ButtonKey {
         std::string parentPath;

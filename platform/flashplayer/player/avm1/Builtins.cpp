@@ -5,6 +5,7 @@
 #include "Interpreter.h"
 #include "LoaderClasses.h"
 #include "NetStreamClasses.h"
+#include "StandardClasses.h"
 
 #include <array>
 #include <cmath>
@@ -142,7 +143,6 @@ void installGlobals(Object& global, const std::shared_ptr<Object>& objectProto)
                 o.set(std::to_string(i), a[i]);
         return self;
     });
-    array->set("prototype", Value::fromObject(std::make_shared<Object>(true)));
     global.set("Array", Value::fromObject(array));
 }
 
@@ -220,12 +220,25 @@ void Interpreter::installBuiltins()
 {
     m_objectPrototype = std::make_shared<Object>(m_version >= 7);
     m_clipMethods = std::make_shared<Object>(m_version >= 7);
+    m_classes = std::make_shared<Object>(m_version >= 7);
+    for (auto* proto : {&m_functionPrototype, &m_arrayPrototype, &m_stringPrototype, &m_numberPrototype,
+                        &m_booleanPrototype}) {
+        *proto = std::make_shared<Object>(m_version >= 7);
+        (*proto)->prototype = m_objectPrototype;
+    }
+    m_arrayPrototype->isArray = true;
+    m_clipMethods->prototype = m_objectPrototype;
     installClipMethods(*m_clipMethods);
     installDrawingMethods(*m_clipMethods);
     installLoaderMethods(*m_clipMethods);
     installVideoMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
+    installStandardClasses(*this, *m_globals);
+    auto movieClip = nativeFunction([](Interpreter&, const Value& self, std::vector<Value>&) { return self; });
+    movieClip->set("prototype", Value::fromObject(m_clipMethods));
+    m_clipMethods->set("constructor", Value::fromObject(movieClip));
+    m_globals->set("MovieClip", Value::fromObject(movieClip));
     installColor(*m_globals);
     installDrawingClasses(*this, *m_globals);
     installLoaderClasses(*m_globals);

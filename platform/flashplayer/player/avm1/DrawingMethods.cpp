@@ -244,7 +244,7 @@ void installDrawingMethods(Object& m)
         if (a.size() < 2)
             return Value{};
         Clip* made = c.createEmptyClip(text(in, a[0]), clampInt(number(in, a[1])));
-        return made ? Value::fromClip(made->targetPath()) : Value{};
+        return made ? Value::fromClip(made) : Value{};
     });
     method("getNextHighestDepth", [](Interpreter&, Clip& c, std::vector<Value>&) {
         return Value::fromNumber(c.nextHighestDepth());

@@ -33,7 +33,21 @@ inline constexpr double kEmptyBounds = 6710886.35;
 // A movie clip as scripts see it.
 class Clip {
 public:
-    virtual ~Clip() = default;
+    Clip() = default;
+    Clip(const Clip&) = delete;
+    Clip& operator=(const Clip&) = delete;
+    virtual ~Clip()
+    {
+        if (m_anchor)
+            m_anchor->clip = nullptr;
+    }
+    // What references to this clip hold; cleared when the clip dies.
+    const std::shared_ptr<ClipAnchor>& anchor()
+    {
+        if (!m_anchor)
+            m_anchor = std::make_shared<ClipAnchor>(ClipAnchor{this});
+        return m_anchor;
+    }
 
     virtual std::string targetPath() const = 0;     // "_level0.a.b"
     virtual Clip* parentClip() = 0;                 // null for the root
@@ -88,6 +102,9 @@ public:
         (void)bitmap, (void)depth, (void)smoothing;
         return false;
     }
+
+private:
+    std::shared_ptr<ClipAnchor> m_anchor;
 };
 
 class Host {

@@ -20,8 +20,10 @@ Interpreter::~Interpreter()
         if (std::shared_ptr<Object> object = weak.lock())
             object->clear();
     m_globals->clear();
-    m_objectPrototype->clear();
-    m_clipMethods->clear();
+    for (auto* proto : {&m_objectPrototype, &m_functionPrototype, &m_arrayPrototype, &m_stringPrototype,
+                        &m_numberPrototype, &m_booleanPrototype, &m_classes, &m_clipMethods})
+        if (*proto)
+            (*proto)->clear();
 }
 
 std::shared_ptr<Object> Interpreter::newObject()
@@ -33,6 +35,44 @@ std::shared_ptr<Object> Interpreter::newObject()
     }
     m_objects.push_back(object);
     return object;
+}
+
+std::shared_ptr<Object> Interpreter::newArray()
+{
+    auto array = newObject();
+    array->isArray = true;
+    array->prototype = m_arrayPrototype;
+    array->set("length", Value::fromNumber(0));
+    return array;
+}
+
+Value Interpreter::callMethod(const Value& object, const std::string& name, std::vector<Value>& args)
+{
+    const Value function = getMember(object, name);
+    if (function.type != Value::Type::Object || !function.object->isFunction())
+        return {};
+    return callFunction(function, object, args);
+}
+
+void Interpreter::registerClass(const std::string& linkage, const Value& constructor)
+{
+    if (constructor.type == Value::Type::Object)
+        m_classes->set(linkage, constructor);
+    else
+        m_classes->remove(linkage);
+}
+
+Value Interpreter::registeredClass(const std::string& linkage) const { return m_classes->get(linkage); }
+
+void Interpreter::construct(Clip& clip, const Value& constructor)
+{
+    if (constructor.type != Value::Type::Object)
+        return;
+    const Value proto = constructor.object->get("prototype");
+    if (proto.type == Value::Type::Object)
+        clip.variables().prototype = proto.object;
+    std::vector<Value> none;
+    callFunction(constructor, Value::fromClip(&clip), none);
 }
 
 void Interpreter::resetBudget() { m_used = 0; }
@@ -48,7 +88,8 @@ void Interpreter::run(std::shared_ptr<const std::vector<uint8_t>> code, Clip& cl
     act.end = act.code->size();
     act.originPath = clip.targetPath();
     act.targetPath = act.originPath;
-    act.self = Value::fromClip(act.originPath);
+    act.originClip = act.targetClip = clip.anchor();
+    act.self = Value::fromClip(&clip);
     const size_t base = m_stack.size();
     try {
         execute(act);
@@ -62,7 +103,16 @@ Clip* Interpreter::target(Activation& act)
 {
     if (!act.targetValid)
         return nullptr;
-    return m_host.clipByPath(act.targetPath);
+    return clipOf(act.targetPath, act.targetClip);
+}
+
+Clip* Interpreter::origin(Activation& act) { return clipOf(act.originPath, act.originClip); }
+
+Clip* Interpreter::clipOf(const std::string& path, const std::shared_ptr<ClipAnchor>& anchor)
+{
+    if (anchor && anchor->clip)
+        return anchor->clip;
+    return m_host.clipByPath(path);
 }
 
 Value Interpreter::execute(Activation& act)

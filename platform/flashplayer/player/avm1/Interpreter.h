@@ -42,6 +42,25 @@ public:
     Object& globals() { return *m_globals; }
     Object& clipMethods() { return *m_clipMethods; }
     Clip* resolveClip(const Value& v);
+    // Calls `object[name](args)` with `object` as `this`; undefined when no function.
+    Value callMethod(const Value& object, const std::string& name, std::vector<Value>& args);
+    Value getMember(const Value& object, const std::string& name);
+    void setMember(const Value& object, const std::string& name, const Value& value);
+    // A new empty array (Array.prototype behind it).
+    std::shared_ptr<Object> newArray();
+    const std::shared_ptr<Object>& objectPrototype() const { return m_objectPrototype; }
+    const std::shared_ptr<Object>& functionPrototype() const { return m_functionPrototype; }
+    const std::shared_ptr<Object>& arrayPrototype() const { return m_arrayPrototype; }
+    const std::shared_ptr<Object>& stringPrototype() const { return m_stringPrototype; }
+    const std::shared_ptr<Object>& numberPrototype() const { return m_numberPrototype; }
+    const std::shared_ptr<Object>& booleanPrototype() const { return m_booleanPrototype; }
+    // Object.registerClass: clips of the symbol exported as `linkage` are made as
+    // instances of `constructor` (null or undefined: plain clips again).
+    void registerClass(const std::string& linkage, const Value& constructor);
+    Value registeredClass(const std::string& linkage) const;
+    // Makes `clip` an instance of `constructor`: its prototype, then the constructor
+    // run on it.
+    void construct(Clip& clip, const Value& constructor);
     // A clip by target path ("a.b", "/a/b", "_root.a") from `base`; null when none.
     Clip* resolveTarget(const std::string& path, Clip& base) { return resolvePath(path, &base, nullptr); }
     // Every script object is made here, so the interpreter can break the reference
@@ -55,11 +74,14 @@ private:
     Value execute(Activation& act);
     bool step(Activation& act, size_t& pc);
     Clip* target(Activation& act);
+    Clip* origin(Activation& act);
+    // The living clip of an anchor, else the clip now at `path`.
+    Clip* clipOf(const std::string& path, const std::shared_ptr<ClipAnchor>& anchor);
     Clip* resolvePath(const std::string& path, Clip* base, Activation* act);
     Value lookup(const std::string& name, Activation& act);
     void assign(const std::string& name, const Value& value, Activation& act);
-    Value getMember(const Value& object, const std::string& name);
-    void setMember(const Value& object, const std::string& name, const Value& value);
+    Value readProperty(Object& o, const Value& self, const std::string& name);
+    void writeProperty(Object& o, const Value& self, const std::string& name, const Value& value);
     Value construct(const Value& constructor, std::vector<Value>& args);
     void installBuiltins();
 
@@ -72,6 +94,12 @@ private:
     std::shared_ptr<Object> m_globals;
     std::shared_ptr<Object> m_clipMethods;
     std::shared_ptr<Object> m_objectPrototype;
+    std::shared_ptr<Object> m_functionPrototype;
+    std::shared_ptr<Object> m_arrayPrototype;
+    std::shared_ptr<Object> m_stringPrototype;
+    std::shared_ptr<Object> m_numberPrototype;
+    std::shared_ptr<Object> m_booleanPrototype;
+    std::shared_ptr<Object> m_classes;   // registerClass, by linkage name
     std::vector<std::weak_ptr<Object>> m_objects;
 };
 

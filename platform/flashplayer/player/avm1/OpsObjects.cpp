@@ -40,7 +40,7 @@ bool Ops::objects(uint8_t op)
         // The timeline's clip is in scope: its methods answer unqualified calls.
         if (function.type != Value::Type::Object || !function.object->isFunction())
             if (Clip* clip = in.target(act)) {
-                const Value c = Value::fromClip(clip->targetPath());
+                const Value c = Value::fromClip(clip);
                 const Value method = in.getMember(c, name);
                 if (method.type == Value::Type::Object && method.object->isFunction()) {
                     function = method;
@@ -77,10 +77,7 @@ bool Ops::objects(uint8_t op)
     }
     case InitArray: {
         std::vector<Value> items = popArgs();
-        auto array = in.newObject();
-        array->isArray = true;
-        array->prototype = in.m_objectPrototype;
-        array->set("length", Value::fromNumber(0));
+        auto array = in.newArray();
         for (size_t i = 0; i < items.size(); ++i)
             array->set(std::to_string(i), items[i]);
         push(Value::fromObject(array));
@@ -151,12 +148,13 @@ void Ops::doDefineFunction(bool version2)
     fn->begin = pc;
     fn->end = std::min(pc + codeSize, act.end);
     fn->definedIn = act.targetPath;
+    fn->definedOn = act.targetClip;
     fn->constants = act.constants;
     pc = fn->end;
 
     auto object = in.newObject();
     object->script = fn;
-    object->prototype = in.m_objectPrototype;
+    object->prototype = in.m_functionPrototype;
     auto proto = in.newObject();
     proto->prototype = in.m_objectPrototype;
     proto->set("constructor", Value::fromObject(object));
