@@ -68,6 +68,15 @@ void MovieClip::queueClipEvent(uint32_t eventBit)
     for (const swf::ClipAction& action : clipEvents)
         if (action.events & eventBit)
             m_context.queueActions(action.actions, *this);
+    // The handlers scripts set on the clip answer the same events.
+    static const std::pair<uint32_t, const char*> handlers[] = {
+        {swf::ClipEventEnterFrame, "onEnterFrame"}, {swf::ClipEventLoad, "onLoad"},
+        {swf::ClipEventUnload, "onUnload"}, {swf::ClipEventMouseDown, "onMouseDown"},
+        {swf::ClipEventMouseUp, "onMouseUp"}, {swf::ClipEventMouseMove, "onMouseMove"},
+        {swf::ClipEventKeyDown, "onKeyDown"}, {swf::ClipEventKeyUp, "onKeyUp"}, {swf::ClipEventData, "onData"}};
+    for (const auto& [bit, name] : handlers)
+        if ((eventBit & bit) && m_variables->has(name))
+            m_context.queueMethod(*this, name);
 }
 
 void MovieClip::tick(bool loop)

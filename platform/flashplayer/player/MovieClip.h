@@ -29,6 +29,8 @@ public:
     virtual std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) = 0;
     // Runs after the current frame advance, in order.
     virtual void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) = 0;
+    // Calls the clip's own handler `method` (onEnterFrame, ...) in the same queue.
+    virtual void queueMethod(MovieClip& clip, const std::string& method) = 0;
     virtual void queueInitActions(const swf::DoInitAction& init) = 0;
     virtual int swfVersion() const = 0;
     virtual std::string newInstanceName() = 0;

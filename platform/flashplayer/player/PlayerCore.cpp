@@ -52,6 +52,7 @@ bool PlayerCore::load(std::shared_ptr<const swf::Movie> movie, const std::string
     m_root = std::make_unique<MovieClip>(*this, m_movie->timeline, 0, nullptr);
     m_root->setPlaying(m_autoPlay);
     m_loadedAtMs = m_scheduler.NowMs();
+    m_frameTimeMs = 0;
     m_clock.setRate(m_movie->header.fps());
 
     m_interpreter->resetBudget();
@@ -136,6 +137,11 @@ void PlayerCore::advanceFrame()
     const int before = m_root->frame();
     m_root->tick(m_loop);
     runQueuedActions();
+    m_frameTimeMs += 1000.0 / std::max(0.01, frameRate());
+    if (m_interpreter && m_root) {
+        m_interpreter->runTimers(timeMs());
+        runQueuedActions();
+    }
     afterChange(before);
 }
 
@@ -161,7 +167,10 @@ void PlayerCore::runQueuedActions()
         if (m_interpreter->budgetExhausted())
             continue;
         // Actions of a clip removed since they were queued are dropped with it.
-        if (avm1::Clip* clip = next.clip ? next.clip->clip : clipByPath(next.clipPath))
+        avm1::Clip* clip = next.clip ? next.clip->clip : clipByPath(next.clipPath);
+        if (clip && !next.method.empty())
+            m_interpreter->runMethod(*clip, next.method);
+        else if (clip)
             m_interpreter->run(next.code, *clip);
     }
     m_queue.clear();
@@ -239,6 +248,11 @@ void PlayerCore::queueActions(const std::vector<uint8_t>& code, MovieClip& clip)
     m_queue.push_back({m_library->code(code), clip.targetPath(), clip.anchor()});
 }
 
+void PlayerCore::queueMethod(MovieClip& clip, const std::string& method)
+{
+    m_queue.push_back({nullptr, clip.targetPath(), clip.anchor(), method});
+}
+
 void PlayerCore::queueInitActions(const swf::DoInitAction& init)
 {
     if (!m_root || !m_initDone.insert(init.spriteId).second)
@@ -297,7 +311,11 @@ void PlayerCore::trace(const std::string& message)
         m_callbacks.trace(message);
 }
 
-double PlayerCore::timeMs() const { return static_cast<double>(m_scheduler.NowMs() - m_loadedAtMs); }
+// Movie time: the clock's since loading, or the frames' when they were driven faster.
+double PlayerCore::timeMs() const
+{
+    return std::max(static_cast<double>(m_scheduler.NowMs() - m_loadedAtMs), m_frameTimeMs);
+}
 
 uint32_t PlayerCore::random()
 {

@@ -92,6 +92,7 @@ public:
     // ClipContext
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) override;
     void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) override;
+    void queueMethod(MovieClip& clip, const std::string& method) override;
     void queueInitActions(const swf::DoInitAction& init) override;
     int swfVersion() const override;
     std::string newInstanceName() override;
@@ -130,6 +131,7 @@ private:
         std::shared_ptr<const std::vector<uint8_t>> code;
         std::string clipPath;
         std::shared_ptr<avm1::ClipAnchor> clip;   // the clip the actions belong to
+        std::string method;                       // or its handler to call
     };
     struct ButtonKey {
         std::string parentPath;
@@ -197,6 +199,7 @@ private:
     int m_viewWidth = 0;
     int m_viewHeight = 0;
     int64_t m_loadedAtMs = 0;
+    double m_frameTimeMs = 0;   // frame durations run since loading
     uint32_t m_random = 0x2545F491;
     int m_instanceCounter = 0;
     swf::Point m_mouse;          // stage twips

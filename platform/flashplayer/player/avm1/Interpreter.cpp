@@ -5,6 +5,9 @@
 #include "Operators.h"
 #include "Payload.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace flash::avm1 {
 
 Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
@@ -75,6 +78,64 @@ void Interpreter::construct(Clip& clip, const Value& constructor)
     callFunction(constructor, Value::fromClip(&clip), none);
 }
 
+int Interpreter::addTimer(const Value& target, const Value& function, const std::string& method,
+                          std::vector<Value> args, double intervalMs, bool repeat, double nowMs)
+{
+    constexpr size_t kMaxTimers = 4096;
+    if (m_timers.size() >= kMaxTimers)
+        return 0;
+    Timer t;
+    t.id = m_nextTimerId++;
+    t.target = target;
+    t.function = function;
+    t.method = method;
+    t.args = std::move(args);
+    // Shorter periods than a millisecond or so run once per frame at most anyway.
+    t.interval = std::isfinite(intervalMs) ? std::max(intervalMs, 1.0) : 1.0;
+    t.due = nowMs + t.interval;
+    t.repeat = repeat;
+    m_timers.push_back(std::move(t));
+    return m_timers.back().id;
+}
+
+bool Interpreter::removeTimer(int id)
+{
+    const size_t before = m_timers.size();
+    std::erase_if(m_timers, [id](const Timer& t) { return t.id == id; });
+    return m_timers.size() != before;
+}
+
+void Interpreter::runTimers(double nowMs)
+{
+    // Each due timer runs once per call; one that fell behind catches up on later
+    // frames instead of flooding this one.
+    std::vector<int> due;
+    for (const Timer& t : m_timers)
+        if (t.due <= nowMs + 1e-6)
+            due.push_back(t.id);
+    for (int id : due) {
+        auto it = std::find_if(m_timers.begin(), m_timers.end(), [id](const Timer& t) { return t.id == id; });
+        if (it == m_timers.end() || budgetExhausted())
+            continue;
+        Timer t = *it;
+        if (t.repeat)
+            it->due = std::max(it->due + it->interval, nowMs - it->interval * 4);
+        else
+            m_timers.erase(it);
+        std::vector<Value> args = t.args;
+        const size_t base = m_stack.size();
+        try {
+            if (!t.method.empty())
+                callMethod(t.target, t.method, args);
+            else
+                callFunction(t.function, Value{}, args);
+        } catch (const AbortScript&) {
+        }
+        m_stack.resize(base);
+        m_depth = 0;
+    }
+}
+
 void Interpreter::resetBudget() { m_used = 0; }
 bool Interpreter::budgetExhausted() const { return m_used >= m_limits.maxInstructions; }
 
@@ -93,6 +154,24 @@ void Interpreter::run(std::shared_ptr<const std::vector<uint8_t>> code, Clip& cl
     const size_t base = m_stack.size();
     try {
         execute(act);
+    } catch (const AbortScript&) {
+    }
+    m_stack.resize(base);
+    m_depth = 0;
+}
+
+void Interpreter::runMethod(Clip& clip, const std::string& method, std::vector<Value> args)
+{
+    runHandler(Value::fromClip(&clip), method, std::move(args));
+}
+
+void Interpreter::runHandler(const Value& object, const std::string& method, std::vector<Value> args)
+{
+    if (budgetExhausted())
+        return;
+    const size_t base = m_stack.size();
+    try {
+        callMethod(object, method, args);
     } catch (const AbortScript&) {
     }
     m_stack.resize(base);

@@ -27,6 +27,10 @@ public:
     // Runs one action block (DoAction, DoInitAction, button or clip actions) with
     // `clip` as its target and `this`.
     void run(std::shared_ptr<const std::vector<uint8_t>> code, Clip& clip);
+    // Calls `clip[method]()` with the clip as `this`, as an event handler runs.
+    void runMethod(Clip& clip, const std::string& method, std::vector<Value> args = {});
+    // Calls `object[method](args)` the same way, for listeners of the player's events.
+    void runHandler(const Value& object, const std::string& method, std::vector<Value> args = {});
     // A new frame advance starts: the instruction budget refills.
     void resetBudget();
     bool budgetExhausted() const;
@@ -67,6 +71,12 @@ public:
     // cycles scripts build (o.self = o) when the movie goes away.
     std::shared_ptr<Object> newObject();
 
+    // setInterval/setTimeout: calls whose time (movie milliseconds) has come run now.
+    void runTimers(double nowMs);
+    int addTimer(const Value& target, const Value& function, const std::string& method, std::vector<Value> args,
+                 double intervalMs, bool repeat, double nowMs);
+    bool removeTimer(int id);
+
     struct Activation;
 
 private:
@@ -100,6 +110,18 @@ private:
     std::shared_ptr<Object> m_numberPrototype;
     std::shared_ptr<Object> m_booleanPrototype;
     std::shared_ptr<Object> m_classes;   // registerClass, by linkage name
+    struct Timer {
+        int id = 0;
+        Value target;          // the object of setInterval(object, "method", ...)
+        Value function;        // or the function itself
+        std::string method;
+        std::vector<Value> args;
+        double interval = 0;
+        double due = 0;
+        bool repeat = false;
+    };
+    std::vector<Timer> m_timers;
+    int m_nextTimerId = 1;
     std::vector<std::weak_ptr<Object>> m_objects;
 };
 

@@ -810,8 +810,36 @@ std::shared_ptr<Object> makeBroadcaster(Interpreter& in)
     return o;
 }
 
+void installTimers(Object& global)
+{
+    // setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
+    auto start = [](bool repeat) {
+        return [repeat](Interpreter& in, const Value&, std::vector<Value>& a) -> Value {
+            if (a.empty())
+                return Value{};
+            const bool isMethod = a.size() >= 2 && a[1].type == Value::Type::String &&
+                                  !(a[0].type == Value::Type::Object && a[0].object->isFunction());
+            const size_t msAt = isMethod ? 2 : 1;
+            const double ms = toNumber(arg(a, msAt), in.swfVersion());
+            std::vector<Value> rest(a.size() > msAt + 1 ? a.begin() + msAt + 1 : a.end(), a.end());
+            const int id = isMethod ? in.addTimer(a[0], {}, a[1].text, rest, ms, repeat, in.host().timeMs())
+                                    : in.addTimer({}, a[0], {}, rest, ms, repeat, in.host().timeMs());
+            return id ? Value::fromNumber(id) : Value{};
+        };
+    };
+    auto stop = [](Interpreter& in, const Value&, std::vector<Value>& a) {
+        in.removeTimer(clampInt(toNumber(arg(a, 0), in.swfVersion())));
+        return Value{};
+    };
+    global.set("setInterval", Value::fromObject(native(start(true))));
+    global.set("setTimeout", Value::fromObject(native(start(false))));
+    global.set("clearInterval", Value::fromObject(native(stop)));
+    global.set("clearTimeout", Value::fromObject(native(stop)));
+}
+
 void installStandardClasses(Interpreter& in, Object& global)
 {
+    installTimers(global);
     installObjectAndFunction(in, global);
     installArray(in, global);
     installString(in, global);

@@ -27,6 +27,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -109,6 +110,11 @@ const std::set<std::string> kKnownMatching = {
     "visual__simple_shapes__winding_rule",
     "visual__video__colorconversion__h263",
     "visual__video__vp6_alphaoffset",
+};
+
+// Cases whose trace output equals their output.txt: the second ratchet.
+constexpr int kTraceRatchet = 0;
+const std::set<std::string> kKnownTraces = {
 };
 
 // Low-quality cases whose pictures still smooth their bitmaps; this player's low quality
@@ -211,8 +217,21 @@ double similarity(const QImage& actual, const QImage& expected)
     return double(good) / (double(a.width()) * a.height());
 }
 
+// The trace output a case expects (its output.txt), or nothing when it has none.
+std::optional<std::string> expectedTrace(const Case& c)
+{
+    std::ifstream in(kCorpus / c.name / "output.txt", std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.empty())
+        return std::nullopt;
+    return text;
+}
+
 // Plays a case and returns the worst similarity over its captures (-1: unplayable).
-double playCase(const Case& c, std::string& why)
+// `trace` receives the movie's trace output, one line per message.
+double playCase(const Case& c, std::string& why, std::string* trace)
 {
     swf::Result<swf::Movie> movie = swf::readMovieFile((kCorpus / c.name / "test.swf").string());
     if (!movie.ok()) {
@@ -222,6 +241,7 @@ double playCase(const Case& c, std::string& why)
     VirtualClock clock;
     Player player(&clock);
     player.setQuality(c.quality);
+    player.setOnTrace([trace](const std::string& message) { *trace += message + "\n"; });
     // The media a case loads lie beside its movie; nothing outside its folder is read.
     player.setFetchHandler([folder = kCorpus / c.name](const std::string& url, size_t maxBytes)
                                -> std::optional<std::vector<uint8_t>> {
@@ -268,11 +288,21 @@ TEST(Corpus, CasesMatchTheirExpectedPictures)
 {
     const std::vector<Case> cases = readManifest();
     ASSERT_GT(cases.size(), 50u) << "corpus manifest not found under " << kCorpus;
-    int matching = 0;
-    std::vector<std::string> passing;
+    int matching = 0, traced = 0, tracing = 0;
+    std::vector<std::string> passing, tracesPassing;
     for (const Case& c : cases) {
-        std::string why;
-        const double share = playCase(c, why);
+        std::string why, trace;
+        const double share = playCase(c, why, &trace);
+        if (const std::optional<std::string> expected = expectedTrace(c)) {
+            ++tracing;
+            const bool same = trace == *expected;
+            traced += same;
+            if (same)
+                tracesPassing.push_back(c.name);
+            std::printf("%-60s trace %s\n", c.name.c_str(), same ? "matches" : "differs");
+            if (const char* dump = std::getenv("TOVRANE_CORPUS_DUMP"))
+                std::ofstream(std::filesystem::path(dump) / (c.name + ".trace.txt"), std::ios::binary) << trace;
+        }
         const bool match = share >= kPixelShare;
         matching += match;
         if (match)
@@ -289,6 +319,14 @@ TEST(Corpus, CasesMatchTheirExpectedPictures)
     for (const std::string& name : passing)
         if (!kKnownMatching.count(name))
             std::printf("newly matching (add it to kKnownMatching, raise kRatchet): %s\n", name.c_str());
+    std::printf("traces: %d of %d cases match their output.txt\n", traced, tracing);
+    EXPECT_GE(traced, kTraceRatchet) << "fewer trace outputs match than before";
+    const std::set<std::string> tracesNow(tracesPassing.begin(), tracesPassing.end());
+    for (const std::string& name : kKnownTraces)
+        EXPECT_TRUE(tracesNow.count(name)) << name << "'s trace matched before and no longer does";
+    for (const std::string& name : tracesPassing)
+        if (!kKnownTraces.count(name))
+            std::printf("trace newly matching (add it to kKnownTraces, raise kTraceRatchet): %s\n", name.c_str());
 }
 
 }  // namespace
