@@ -76,6 +76,7 @@ public:
     void gotoFrameIndex(int target, bool runActions);
 
     // avm1::Clip
+    DisplayObject* displayObject() override { return this; }
     std::string targetPath() const override;
     avm1::Clip* parentClip() override;
     avm1::Clip* childClip(std::string_view instanceName) override;

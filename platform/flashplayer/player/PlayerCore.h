@@ -100,7 +100,7 @@ public:
     swf::Rect boundsInParent(const DisplayObject& object) override;
     std::optional<swf::Rect> boundsInSelf(const DisplayObject& object) override;
     bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
-    void invalidate() override { m_dirty = true; }
+    void invalidate() override { m_dirty = true; }   // both interfaces
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
     DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
     Library* library() override { return m_library.get(); }

@@ -1,6 +1,7 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
 #include "BitmapDataClass.h"
+#include "DisplayClasses.h"
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 #include "LoaderClasses.h"
@@ -245,6 +246,7 @@ void Interpreter::installBuiltins()
     installNetStreamClasses(*m_globals);
     installBitmapClasses(*this, *m_globals);
     installBitmapMethods(*m_clipMethods);
+    installDisplayClasses(*this, *m_globals, *m_clipMethods);
 }
 
 }  // namespace flash::avm1

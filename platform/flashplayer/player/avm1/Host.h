@@ -11,6 +11,7 @@
 #include <vector>
 
 namespace flash {
+class DisplayObject;
 class Drawing;
 class BitmapSurface;
 }
@@ -49,6 +50,9 @@ public:
         return m_anchor;
     }
 
+    // The display object behind the clip (null: none), for the members every display
+    // object shares (transform, filters, blendMode, ...).
+    virtual flash::DisplayObject* displayObject() { return nullptr; }
     virtual std::string targetPath() const = 0;     // "_level0.a.b"
     virtual Clip* parentClip() = 0;                 // null for the root
     virtual Clip* childClip(std::string_view instanceName) = 0;
@@ -114,6 +118,8 @@ public:
     // Absolute path as made by Clip::targetPath(); null when the clip is gone.
     virtual Clip* clipByPath(const std::string& path) = 0;
     virtual void getURL(const std::string& url, const std::string& target) = 0;
+    // Something scripts changed needs drawing again.
+    virtual void invalidate() {}
     virtual void trace(const std::string& message) { (void)message; }
     virtual void setQualityToggle() {}
     virtual void stopSounds() {}

@@ -210,7 +210,7 @@ Value Interpreter::getMember(const Value& object, const std::string& name)
             Clip* parent = clip->parentClip();
             return parent ? Value::fromClip(parent) : Value{};
         }
-        return m_clipMethods->get(name);
+        return readProperty(*m_clipMethods, object, name);
     }
     if (object.type == Value::Type::Object)
         return readProperty(*object.object, object, name);
@@ -276,8 +276,19 @@ void Interpreter::setMember(const Value& object, const std::string& name, const 
         const int property = clipPropertyIndex(name);
         if (property >= 0)
             clip->setProperty(static_cast<ClipProperty>(property), value);
-        else if (!clip->setNamed(name, value))
-            writeProperty(clip->variables(), object, name, value);
+        else if (!clip->setNamed(name, value)) {
+            // The members MovieClip.prototype defines as properties run their setters.
+            const Value member = m_clipMethods->get(name);
+            const auto* accessor = member.type == Value::Type::Object && member.object->state
+                                       ? dynamic_cast<const Accessor*>(member.object->state.get()) : nullptr;
+            if (accessor && !clip->variables().hasOwn(name)) {
+                std::vector<Value> args{value};
+                if (!accessor->setter.isUndefined())
+                    callFunction(accessor->setter, object, args);
+            } else {
+                writeProperty(clip->variables(), object, name, value);
+            }
+        }
         return;
     }
     if (object.type == Value::Type::Object)

@@ -36,7 +36,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 72;
+constexpr int kRatchet = 74;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_colortransform",
     "avm1__bitmap_data_fillrect",
@@ -76,6 +76,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__blend_modes__overlay",
     "visual__blend_modes__screen",
     "visual__bmd_draw_with_msaa_issue_10579",
+    "visual__cache_as_bitmap__avm2_button",
     "visual__cache_as_bitmap__children_changed",
     "visual__cache_as_bitmap__contains_grown_filter",
     "visual__cache_as_bitmap__nested_color_transform",
@@ -101,6 +102,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__fonts__leading_define_font",
     "visual__gradient_nonsequential_ratios",
     "visual__gradient_same_ratios",
+    "visual__scale_rotation_cache",
     "visual__simple_shapes__gradients__gradients",
     "visual__simple_shapes__gradients__reflect",
     "visual__simple_shapes__heavy_tesselation",
@@ -113,8 +115,9 @@ const std::set<std::string> kKnownMatching = {
 };
 
 // Cases whose trace output equals their output.txt: the second ratchet.
-constexpr int kTraceRatchet = 0;
+constexpr int kTraceRatchet = 1;
 const std::set<std::string> kKnownTraces = {
+    "avm1__movieclip_setmask",
 };
 
 // Low-quality cases whose pictures still smooth their bitmaps; this player's low quality
