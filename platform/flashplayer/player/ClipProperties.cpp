@@ -87,7 +87,10 @@ avm1::Value MovieClip::getProperty(avm1::ClipProperty property)
     case P::DropTarget: return V::fromString("");
     case P::Url: return V::fromString("");
     case P::HighQuality: return V::fromNumber(1);
-    case P::FocusRect: return V::fromBool(true);
+    case P::FocusRect: {
+        const V own = m_variables->get("__focusrect");
+        return own.type == V::Type::Bool ? own : V::fromBool(true);
+    }
     case P::SoundBufTime: return V::fromNumber(5);
     case P::Quality: return V::fromString("HIGH");
     case P::XMouse: return V::fromNumber(m_context.mouseIn(*this).x / 20.0);
@@ -143,6 +146,7 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
         }
         break;
     case P::Visible: visible = avm1::toBoolean(value, m_context.swfVersion()); break;
+    case P::FocusRect: m_variables->set("__focusrect", avm1::Value::fromBool(avm1::toBoolean(value, m_context.swfVersion()))); break;
     case P::Name: name = avm1::toString(value, m_context.swfVersion()); break;
     case P::Width:
     case P::Height: {

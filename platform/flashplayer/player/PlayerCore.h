@@ -85,6 +85,11 @@ public:
     void mouseMove(int x, int y);
     void mouseDown(int x, int y);
     void mouseUp(int x, int y);
+    // Keys by their key codes (Tab 9, Enter 13, A 65, ...) and the character typed.
+    void keyDown(int keyCode, int charCode);
+    void keyUp(int keyCode, int charCode);
+    void mouseWheel(int delta);
+    void windowFocus(bool focused);
 
     bool setVariable(const std::string& path, const std::string& value);
     std::string getVariable(const std::string& path);
@@ -122,11 +127,32 @@ public:
                        const std::vector<avm1::Value>& args) override;
     void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
     bool clearVideo(avm1::Clip& video) override;
+    bool isKeyDown(int keyCode) const override;
+    int lastKeyCode() const override { return m_lastKey; }
+    int lastCharCode() const override { return m_lastAscii; }
+    avm1::Value focusedValue() override;
+    bool setFocusTo(avm1::Clip* target) override;
+    std::array<double, 2> mousePixels() const override { return {m_mouse.x / 20.0, m_mouse.y / 20.0}; }
 
     // The stage-to-view matrix for the current view size and scale mode.
     render::Matrix stageMatrix() const;
 
 private:
+    DisplayObject* focused();
+    avm1::Value focusValue(DisplayObject* object);
+    void moveFocus(DisplayObject* to, bool byKeyboard);
+    std::vector<DisplayObject*> tabOrder();
+    void tabFocus(bool backwards);
+    void drawFocusRect(const render::Matrix& stageToSurface);
+    // Calls object.broadcastMessage(event, args) on a global (Key, Mouse, Selection).
+    void broadcast(const char* object, const char* event, std::vector<avm1::Value> args = {});
+    void clipEventToAll(uint32_t eventBit);
+    static int swfKeyCode(int keyCode, int charCode);
+    MovieClip* handlerClipAt(double stageX, double stageY);
+    void clipButtonsMove();
+    void clipButtonsDown();
+    void clipButtonsUp();
+
     struct Pending {
         std::shared_ptr<const std::vector<uint8_t>> code;
         std::string clipPath;
@@ -203,9 +229,19 @@ private:
     uint32_t m_random = 0x2545F491;
     int m_instanceCounter = 0;
     swf::Point m_mouse;          // stage twips
+    swf::Point m_lastMoveAt{-1, -1};
     bool m_mouseDown = false;
     std::optional<ButtonKey> m_hover;
     std::optional<ButtonKey> m_pressed;
+    std::shared_ptr<avm1::ClipAnchor> m_hoverClip;     // clips acting as buttons
+    std::shared_ptr<avm1::ClipAnchor> m_pressedClip;
+    bool m_pressedOver = false;
+    std::set<int> m_keysDown;
+    int m_lastKey = 0;
+    int m_lastAscii = 0;
+    uint64_t m_focusSerial = 0;   // the focused object (0: none)
+    bool m_focusRectShown = false;
+    bool m_focusRolledOver = false;   // the focused object was rolled over by the keyboard
 };
 
 }  // namespace flash

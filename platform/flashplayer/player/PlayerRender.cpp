@@ -166,6 +166,7 @@ void PlayerCore::render(const PixelBuffer& target, int originX, int originY)
         DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
         drawer.setStageToSurface(setup.stageToSurface);
         drawer.drawClipContent(*m_root, render::Matrix{}, render::ColorTransform{}, 0);
+        drawFocusRect(setup.stageToSurface);
     }
     m_renderer->endFrame();
     m_dirty = false;

@@ -2,6 +2,7 @@
 // and a few global functions.
 #include "BitmapDataClass.h"
 #include "DisplayClasses.h"
+#include "InputClasses.h"
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 #include "LoaderClasses.h"
@@ -247,6 +248,7 @@ void Interpreter::installBuiltins()
     installBitmapClasses(*this, *m_globals);
     installBitmapMethods(*m_clipMethods);
     installDisplayClasses(*this, *m_globals, *m_clipMethods);
+    installInputClasses(*this, *m_globals);
 }
 
 }  // namespace flash::avm1

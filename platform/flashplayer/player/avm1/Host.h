@@ -120,6 +120,15 @@ public:
     virtual void getURL(const std::string& url, const std::string& target) = 0;
     // Something scripts changed needs drawing again.
     virtual void invalidate() {}
+    // Key: the keys held (key codes), the last key and character pressed or released.
+    virtual bool isKeyDown(int keyCode) const { (void)keyCode; return false; }
+    virtual int lastKeyCode() const { return 0; }
+    virtual int lastCharCode() const { return 0; }
+    // Selection: what has the focus (null: nothing); setFocus (null: none).
+    virtual Value focusedValue() { return Value::null(); }
+    virtual bool setFocusTo(Clip* target) { (void)target; return false; }
+    // The mouse on the stage, pixels.
+    virtual std::array<double, 2> mousePixels() const { return {0, 0}; }
     virtual void trace(const std::string& message) { (void)message; }
     virtual void setQualityToggle() {}
     virtual void stopSounds() {}

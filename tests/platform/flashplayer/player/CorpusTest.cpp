@@ -13,6 +13,7 @@
 // them; the test fails when fewer match or a known case stops matching, and names the
 // cases that match beyond the list, so both can grow.
 #include "Player.h"
+#include "ScriptedInput.h"
 
 #include "Scheduler.h"
 #include "swf/Reader.h"
@@ -27,6 +28,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -36,7 +38,7 @@ namespace {
 
 constexpr int kChannelTolerance = 24;
 constexpr double kPixelShare = 0.97;
-constexpr int kRatchet = 74;
+constexpr int kRatchet = 76;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_colortransform",
     "avm1__bitmap_data_fillrect",
@@ -44,6 +46,7 @@ const std::set<std::string> kKnownMatching = {
     "avm1__color",
     "avm1__edittext_stylesheet",
     "avm1__focusrect_focuslost",
+    "avm1__focusrect_mouse_swf9",
     "avm1__frame_size_translated_positive",
     "avm1__mask_with_drawing",
     "avm1__mcl_target_gif89a",
@@ -79,6 +82,7 @@ const std::set<std::string> kKnownMatching = {
     "visual__cache_as_bitmap__avm2_button",
     "visual__cache_as_bitmap__children_changed",
     "visual__cache_as_bitmap__contains_grown_filter",
+    "visual__cache_as_bitmap__edittext_hscroll",
     "visual__cache_as_bitmap__nested_color_transform",
     "visual__cache_as_bitmap__nested_rotation",
     "visual__cache_as_bitmap__scroll_rect_scaled",
@@ -115,9 +119,12 @@ const std::set<std::string> kKnownMatching = {
 };
 
 // Cases whose trace output equals their output.txt: the second ratchet.
-constexpr int kTraceRatchet = 1;
+constexpr int kTraceRatchet = 4;
 const std::set<std::string> kKnownTraces = {
+    "avm1__focusrect_focuslost",
+    "avm1__frame_size_translated_positive",
     "avm1__movieclip_setmask",
+    "visual__cache_as_bitmap__edittext_hscroll",
 };
 
 // Low-quality cases whose pictures still smooth their bitmaps; this player's low quality
@@ -137,6 +144,7 @@ struct Case {
     std::string name;
     int frames = 1;
     Quality quality = Quality::High;
+    bool hasInput = false;   // input.json: events played between the frames
     std::vector<Capture> captures;
 };
 
@@ -185,12 +193,14 @@ std::vector<Case> readManifest()
     const auto column = [&](const char* name) {
         return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
     };
-    const size_t nameCol = column("case"), captureCol = column("capture"), optionsCol = column("player_options");
+    const size_t nameCol = column("case"), captureCol = column("capture"), optionsCol = column("player_options"),
+                 inputCol = column("has_input");
     std::vector<Case> cases;
     while (std::getline(in, line)) {
         const std::vector<std::string> cells = split(line, '\t');
         if (cells.size() > std::max(nameCol, captureCol)) {
             cases.push_back(parseCase(cells[nameCol], cells[captureCol]));
+            cases.back().hasInput = inputCol < cells.size() && cells[inputCol] == "1";
             // The expected pictures of low-quality cases are drawn without anti-aliasing.
             if (optionsCol < cells.size() && cells[optionsCol].find("quality=low") != std::string::npos &&
                 !kSmoothedAtLowQuality.count(cells[nameCol]))
@@ -218,6 +228,52 @@ double similarity(const QImage& actual, const QImage& expected)
         }
     }
     return double(good) / (double(a.width()) * a.height());
+}
+
+// A case's input.json in the --input format: each "Wait" lets one frame run, and the
+// events before the n-th wait come just after frame n is shown. Only the left mouse
+// button reaches movies.
+std::string inputScript(const Case& c)
+{
+    std::ifstream in(kCorpus / c.name / "input.json", std::ios::binary);
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::regex entry(R"(\{(?:[^{}]|\{[^{}]*\})*\})");
+    auto field = [](const std::string& e, const char* name) {
+        const std::regex re(std::string("\"") + name + R"re("\s*:\s*("([^"]*)"|\[\s*(-?[\d.]+)\s*,\s*(-?[\d.]+)\s*\]|\{\s*"(\w+)"\s*:\s*"(\w+)"\s*\}))re");
+        std::smatch m;
+        if (!std::regex_search(e, m, re))
+            return std::string();
+        if (m[5].matched)   // {"Numpad": "1"}
+            return m[5].str() + m[6].str();
+        if (m[3].matched)   // [x, y], whole pixels
+            return std::to_string(int(std::lround(std::stod(m[3].str())))) + " " +
+                   std::to_string(int(std::lround(std::stod(m[4].str()))));
+        return m[2].str();
+    };
+    static const std::map<std::string, std::string> controls = {{"MoveLeft", "Left"}, {"MoveRight", "Right"},
+        {"MoveUp", "Up"}, {"MoveDown", "Down"}, {"Backspace", "Backspace"}, {"Delete", "Delete"},
+        {"Enter", "Enter"}, {"Home", "Home"}, {"End", "End"}};
+    std::string script;
+    int frame = 1;
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), entry); it != std::sregex_iterator(); ++it) {
+        const std::string e = it->str();
+        const std::string type = field(e, "type"), at = "f" + std::to_string(frame) + " ";
+        if (type == "Wait")
+            ++frame;
+        else if (type == "KeyDown")
+            script += at + "keydown " + field(e, "key") + "\n";
+        else if (type == "KeyUp")
+            script += at + "keyup " + field(e, "key") + "\n";
+        else if (type == "MouseMove")
+            script += at + "move " + field(e, "pos") + "\n";
+        else if ((type == "MouseDown" || type == "MouseUp") && field(e, "btn") == "Left")
+            script += at + (type == "MouseDown" ? "down " : "up ") + field(e, "pos") + "\n";
+        else if (type == "TextControl" && controls.count(field(e, "code")))
+            script += at + "key " + controls.at(field(e, "code")) + "\n";
+        else if (type == "FocusGained" || type == "FocusLost")
+            script += at + (type == "FocusGained" ? "focus in\n" : "focus out\n");
+    }
+    return script;
 }
 
 // The trace output a case expects (its output.txt), or nothing when it has none.
@@ -263,10 +319,28 @@ double playCase(const Case& c, std::string& why, std::string* trace)
         why = "not playable";
         return -1;
     }
+    std::vector<InputEvent> events;
+    if (c.hasInput) {
+        std::string error;
+        std::optional<std::vector<InputEvent>> parsed = parseInputScript(inputScript(c), error);
+        if (!parsed) {
+            why = "input: " + error;
+            return -1;
+        }
+        events = std::move(*parsed);
+    }
+    size_t next = 0;
+    auto deliverDue = [&](int shown) {
+        while (next < events.size() && events[next].frame <= shown)
+            deliverInput(player, events[next++]);
+    };
     double worst = 1;
     int frame = 1;
     for (const Capture& cap : c.captures) {
-        while (frame < cap.frame) {
+        // With input, a capture at tick n comes after n frames have run.
+        const int target = c.hasInput ? cap.frame + 1 : cap.frame;
+        while (frame < target) {
+            deliverDue(frame);
             player.advanceFrame();
             ++frame;
         }
