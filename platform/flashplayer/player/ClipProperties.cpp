@@ -86,13 +86,16 @@ avm1::Value MovieClip::getProperty(avm1::ClipProperty property)
     case P::Name: return V::fromString(name);
     case P::DropTarget: return V::fromString("");
     case P::Url: return V::fromString("");
-    case P::HighQuality: return V::fromNumber(1);
+    case P::HighQuality: {
+        const std::string q = m_context.qualityName();
+        return V::fromNumber(q == "LOW" ? 0 : q == "BEST" ? 2 : 1);
+    }
     case P::FocusRect: {
         const V own = m_variables->get("__focusrect");
         return own.type == V::Type::Bool ? own : V::fromBool(true);
     }
     case P::SoundBufTime: return V::fromNumber(5);
-    case P::Quality: return V::fromString("HIGH");
+    case P::Quality: return V::fromString(m_context.qualityName());
     case P::XMouse: return V::fromNumber(m_context.mouseIn(*this).x / 20.0);
     case P::YMouse: return V::fromNumber(m_context.mouseIn(*this).y / 20.0);
     case P::Count: break;
@@ -146,6 +149,11 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
         }
         break;
     case P::Visible: visible = avm1::toBoolean(value, m_context.swfVersion()); break;
+    case P::Quality: m_context.setQualityName(avm1::toString(value, m_context.swfVersion())); break;
+    case P::HighQuality:
+        if (number)
+            m_context.setQualityName(n <= 0 ? "LOW" : n >= 2 ? "BEST" : "HIGH");
+        break;
     case P::FocusRect: m_variables->set("__focusrect", avm1::Value::fromBool(avm1::toBoolean(value, m_context.swfVersion()))); break;
     case P::Name: name = avm1::toString(value, m_context.swfVersion()); break;
     case P::Width:

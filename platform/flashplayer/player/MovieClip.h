@@ -45,6 +45,10 @@ public:
     virtual bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) = 0;
     virtual void invalidate() = 0;
     virtual int maxNestingDepth() const = 0;
+    // The player's quality as _quality names it ("LOW", "MEDIUM", "HIGH", "BEST"); a
+    // script may set it (other words are ignored).
+    virtual std::string qualityName() const { return "HIGH"; }
+    virtual void setQualityName(const std::string& name) { (void)name; }
     // Shared by the script drawings of the movie (null: none).
     virtual DrawingBudget* drawingBudget() { return nullptr; }
     // The movie's characters as drawn (null: none), for laying text out.

@@ -8,6 +8,7 @@
 #include "Scheduler.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace flash {
 
@@ -259,6 +260,33 @@ void PlayerCore::queueInitActions(const swf::DoInitAction& init)
         return;
     m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor()});
 }
+
+std::string PlayerCore::qualityName() const
+{
+    switch (m_quality) {
+    case Quality::Low:
+    case Quality::AutoLow: return "LOW";
+    case Quality::Medium: return "MEDIUM";
+    case Quality::Best: return "BEST";
+    case Quality::High:
+    case Quality::AutoHigh: break;
+    }
+    return "HIGH";
+}
+
+void PlayerCore::setQualityName(const std::string& name)
+{
+    std::string n = name;
+    for (char& c : n)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (n == "LOW") setQuality(Quality::Low);
+    else if (n == "MEDIUM") setQuality(Quality::Medium);
+    else if (n == "HIGH") setQuality(Quality::High);
+    else if (n == "BEST") setQuality(Quality::Best);
+}
+
+// toggleHighQuality: low goes high, anything else goes low.
+void PlayerCore::setQualityToggle() { setQuality(m_quality == Quality::Low ? Quality::High : Quality::Low); }
 
 int PlayerCore::swfVersion() const { return m_movie ? m_movie->header.version : 10; }
 

@@ -107,6 +107,9 @@ public:
     bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
     void invalidate() override { m_dirty = true; }   // both interfaces
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
+    std::string qualityName() const override;
+    void setQualityName(const std::string& name) override;
+    void setQualityToggle() override;
     DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
     Library* library() override { return m_library.get(); }
 
