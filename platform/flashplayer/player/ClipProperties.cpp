@@ -154,7 +154,13 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
         if (number)
             m_context.setQualityName(n <= 0 ? "LOW" : n >= 2 ? "BEST" : "HIGH");
         break;
-    case P::FocusRect: m_variables->set("__focusrect", avm1::Value::fromBool(avm1::toBoolean(value, m_context.swfVersion()))); break;
+    case P::FocusRect:
+        // null or undefined: back to the movie's setting.
+        if (value.isNullish())
+            m_variables->remove("__focusrect");
+        else
+            m_variables->set("__focusrect", avm1::Value::fromBool(avm1::toBoolean(value, m_context.swfVersion())));
+        break;
     case P::Name: name = avm1::toString(value, m_context.swfVersion()); break;
     case P::Width:
     case P::Height: {

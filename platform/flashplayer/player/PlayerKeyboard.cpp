@@ -345,6 +345,13 @@ bool PlayerCore::setFocusTo(avm1::Clip* target)
     DisplayObject* o = target ? target->displayObject() : nullptr;
     if (target && !o)
         return false;
+    // Clips take the focus only as buttons or when they say they can.
+    if (MovieClip* clip = o ? o->asClip() : nullptr) {
+        const avm1::Value focusEnabled = clip->variables().get("focusEnabled");
+        const bool allowed = actsAsButton(*clip) || (focusEnabled.type == avm1::Value::Type::Bool && focusEnabled.boolean);
+        if (!allowed)
+            return false;
+    }
     moveFocus(o, false);
     return true;
 }
