@@ -63,6 +63,12 @@ void MovieClip::enterFirstFrame()
     m_frame = 0;
 }
 
+void MovieClip::startScriptMade()
+{
+    queueClipEvent(swf::ClipEventInitialize | swf::ClipEventConstruct);
+    enterFirstFrame();
+}
+
 void MovieClip::queueClipEvent(uint32_t eventBit)
 {
     for (const swf::ClipAction& action : clipEvents)
@@ -196,6 +202,7 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
     }
     m_children[p.depth] = std::move(object);
     if (clip) {
+        m_context.queueConstruct(*clip);
         clip->queueClipEvent(swf::ClipEventInitialize | swf::ClipEventConstruct);
         clip->enterFirstFrame();
         clip->queueClipEvent(swf::ClipEventLoad);

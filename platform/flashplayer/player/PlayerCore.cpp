@@ -169,7 +169,9 @@ void PlayerCore::runQueuedActions()
             continue;
         // Actions of a clip removed since they were queued are dropped with it.
         avm1::Clip* clip = next.clip ? next.clip->clip : clipByPath(next.clipPath);
-        if (clip && !next.method.empty())
+        if (clip && next.construct)
+            constructRegistered(*clip);
+        else if (clip && !next.method.empty())
             m_interpreter->runMethod(*clip, next.method);
         else if (clip)
             m_interpreter->run(next.code, *clip);
@@ -259,6 +261,52 @@ void PlayerCore::queueInitActions(const swf::DoInitAction& init)
     if (!m_root || !m_initDone.insert(init.spriteId).second)
         return;
     m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor()});
+}
+
+uint16_t PlayerCore::exportedCharacter(const std::string& linkage) const
+{
+    if (!m_movie)
+        return 0;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.name == linkage)
+            return asset.id;
+    // Older movies look their symbols up regardless of case.
+    if (swfVersion() < 7)
+        for (const swf::ExportedAsset& asset : m_movie->exports)
+            if (asset.name.size() == linkage.size() &&
+                std::equal(asset.name.begin(), asset.name.end(), linkage.begin(), [](char a, char b) {
+                    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                }))
+                return asset.id;
+    return 0;
+}
+
+void PlayerCore::queueConstruct(MovieClip& clip)
+{
+    if (!m_movie || !clip.characterId())
+        return;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.id == clip.characterId()) {
+            Pending p{nullptr, clip.targetPath(), clip.anchor()};
+            p.construct = true;
+            m_queue.push_back(std::move(p));
+            return;
+        }
+}
+
+void PlayerCore::constructRegistered(avm1::Clip& clip)
+{
+    auto* movieClip = dynamic_cast<MovieClip*>(&clip);
+    if (!m_movie || !m_interpreter || !movieClip)
+        return;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.id == movieClip->characterId()) {
+            const avm1::Value cls = m_interpreter->registeredClass(asset.name);
+            if (cls.type == avm1::Value::Type::Object) {
+                m_interpreter->construct(clip, cls);
+                return;
+            }
+        }
 }
 
 std::string PlayerCore::qualityName() const

@@ -108,6 +108,8 @@ public:
     void invalidate() override { m_dirty = true; }   // both interfaces
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
     std::string qualityName() const override;
+    uint16_t exportedCharacter(const std::string& linkage) const override;
+    void queueConstruct(MovieClip& clip) override;
     void setQualityName(const std::string& name) override;
     void setQualityToggle() override;
     DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
@@ -130,6 +132,7 @@ public:
                        const std::vector<avm1::Value>& args) override;
     void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
     bool clearVideo(avm1::Clip& video) override;
+    void constructClip(avm1::Clip& clip) override { constructRegistered(clip); }
     bool isKeyDown(int keyCode) const override;
     int lastKeyCode() const override { return m_lastKey; }
     int lastCharCode() const override { return m_lastAscii; }
@@ -141,6 +144,7 @@ public:
     render::Matrix stageMatrix() const;
 
 private:
+    void constructRegistered(avm1::Clip& clip);
     DisplayObject* focused();
     avm1::Value focusValue(DisplayObject* object);
     void moveFocus(DisplayObject* to, bool byKeyboard);
@@ -161,6 +165,7 @@ private:
         std::string clipPath;
         std::shared_ptr<avm1::ClipAnchor> clip;   // the clip the actions belong to
         std::string method;                       // or its handler to call
+        bool construct = false;                   // or the class registered for it
     };
     struct ButtonKey {
         std::string parentPath;

@@ -925,7 +925,109 @@ void installClipMembers(Object& clip)
     });
 }
 
+// Copies an init object's own members onto a new clip.
+void copyInit(Interpreter& in, MovieClip& clip, const Value& init)
+{
+    if (init.type != Value::Type::Object)
+        return;
+    const Value self = Value::fromClip(&clip);
+    for (const std::string& key : init.object->keys())
+        in.setMember(self, key, init.object->get(key));
+}
+
+// The class registered for the clip's symbol, if any.
+Value classOf(Interpreter& in, MovieClip& clip, const std::string& linkage)
+{
+    return linkage.empty() ? Value{} : in.registeredClass(linkage);
+}
+
+void installClipTree(Object& clip)
+{
+    // attachMovie(linkage, name, depth, initObject)
+    method(clip, "attachMovie", [](Interpreter& in, const Value& self, std::vector<Value>& a) -> Value {
+        auto* parent = dynamic_cast<MovieClip*>(in.resolveClip(self));
+        if (!parent || a.size() < 3)
+            return Value{};
+        const std::string linkage = toString(a[0], in.swfVersion());
+        const double depth = num(in, a[2]);
+        MovieClip* made = parent->attachMovie(linkage, toString(a[1], in.swfVersion()),
+                                              std::isfinite(depth) ? clampInt(depth) : 0);
+        if (!made)
+            return Value{};
+        const std::shared_ptr<ClipAnchor> alive = made->anchor();
+        made->startScriptMade();
+        copyInit(in, *made, arg(a, 3));
+        if (!alive->clip)
+            return Value{};
+        in.construct(*made, classOf(in, *made, linkage));
+        if (!alive->clip)
+            return Value{};
+        made->queueClipEvent(swf::ClipEventLoad);
+        return Value::fromClip(made);
+    });
+    method(clip, "duplicateMovieClip", [](Interpreter& in, const Value& self, std::vector<Value>& a) -> Value {
+        Clip* source = in.resolveClip(self);
+        if (!source || a.size() < 2)
+            return Value{};
+        const double depth = num(in, a[1]);
+        return duplicateClip(in, *source, toString(a[0], in.swfVersion()),
+                             MovieClip::displayDepth(std::isfinite(depth) ? clampInt(depth) : 0), arg(a, 2));
+    });
+    method(clip, "swapDepths", [](Interpreter& in, const Value& self, std::vector<Value>& a) -> Value {
+        auto* me = dynamic_cast<MovieClip*>(in.resolveClip(self));
+        if (!me || !me->parent || a.empty())
+            return Value{};
+        if (Clip* other = in.resolveClip(a[0])) {
+            auto* target = dynamic_cast<MovieClip*>(other);
+            if (target && target->parent == me->parent)
+                me->swapDepthWith(target->depth);
+            return Value{};
+        }
+        const double depth = num(in, a[0]);
+        if (std::isfinite(depth))
+            me->swapDepthWith(MovieClip::displayDepth(clampInt(depth)));
+        return Value{};
+    });
+    method(clip, "getDepth", [](Interpreter& in, const Value& self, std::vector<Value>&) -> Value {
+        DisplayObject* o = objectOf(in, self);
+        return o ? Value::fromNumber(MovieClip::scriptDepth(o->depth)) : Value{};
+    });
+    method(clip, "getInstanceAtDepth", [](Interpreter& in, const Value& self, std::vector<Value>& a) -> Value {
+        auto* me = dynamic_cast<MovieClip*>(in.resolveClip(self));
+        const double depth = num(in, arg(a, 0));
+        if (!me || !std::isfinite(depth))
+            return Value{};
+        DisplayObject* o = me->objectAtDepth(MovieClip::displayDepth(clampInt(depth)));
+        if (!o)
+            return Value{};
+        if (MovieClip* clip = o->asClip())
+            return Value::fromClip(clip);
+        if (avm1::Clip* named = o->name.empty() ? nullptr : me->childClip(o->name))
+            return Value::fromClip(named);
+        return Value{};
+    });
+}
+
 }  // namespace
+
+Value duplicateClip(Interpreter& in, Clip& source, const std::string& name, int displayDepth, const Value& init)
+{
+    auto* original = dynamic_cast<MovieClip*>(&source);
+    if (!original)
+        return Value{};
+    MovieClip* made = original->duplicate(name, MovieClip::scriptDepth(displayDepth));
+    if (!made)
+        return Value{};
+    const std::shared_ptr<ClipAnchor> alive = made->anchor();
+    made->startScriptMade();
+    copyInit(in, *made, init);
+    if (alive->clip)
+        in.host().constructClip(*made);
+    if (!alive->clip)
+        return Value{};
+    made->queueClipEvent(swf::ClipEventLoad);
+    return Value::fromClip(made);
+}
 
 void installDisplayClasses(Interpreter& in, Object& global, Object& clipMethods)
 {
@@ -938,6 +1040,7 @@ void installDisplayClasses(Interpreter& in, Object& global, Object& clipMethods)
     installTransform(*geom);
     installFilters(*flash);
     installClipMembers(clipMethods);
+    installClipTree(clipMethods);
 }
 
 }  // namespace flash::avm1

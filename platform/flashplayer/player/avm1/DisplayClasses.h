@@ -9,5 +9,8 @@ namespace flash::avm1 {
 class Interpreter;
 
 void installDisplayClasses(Interpreter& in, Object& global, Object& clipMethods);
+// duplicateMovieClip (the method and CloneSprite): a copy of `source` named `name` at
+// the display-list depth `displayDepth`, `init`'s members copied onto it first.
+Value duplicateClip(Interpreter& in, Clip& source, const std::string& name, int displayDepth, const Value& init);
 
 }  // namespace flash::avm1

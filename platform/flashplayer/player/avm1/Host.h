@@ -127,6 +127,8 @@ public:
     // Selection: what has the focus (null: nothing); setFocus (null: none).
     virtual Value focusedValue() { return Value::null(); }
     virtual bool setFocusTo(Clip* target) { (void)target; return false; }
+    // Makes a script-made clip an instance of the class registered for its symbol.
+    virtual void constructClip(Clip& clip) { (void)clip; }
     // The mouse on the stage, pixels.
     virtual std::array<double, 2> mousePixels() const { return {0, 0}; }
     virtual void trace(const std::string& message) { (void)message; }

@@ -75,7 +75,14 @@ void Interpreter::construct(Clip& clip, const Value& constructor)
     if (proto.type == Value::Type::Object)
         clip.variables().prototype = proto.object;
     std::vector<Value> none;
-    callFunction(constructor, Value::fromClip(&clip), none);
+    const size_t base = m_stack.size();
+    const int depth = m_depth;
+    try {
+        callFunction(constructor, Value::fromClip(&clip), none);
+    } catch (const AbortScript&) {
+    }
+    m_stack.resize(std::min(base, m_stack.size()));
+    m_depth = depth;
 }
 
 int Interpreter::addTimer(const Value& target, const Value& function, const std::string& method,
