@@ -635,6 +635,8 @@ Value numberList(Interpreter& in, const std::vector<double>& values)
     return Value::fromObject(a);
 }
 
+}  // namespace
+
 std::optional<swf::Filter> filterFromScript(Interpreter& in, const Value& v)
 {
     if (v.type != Value::Type::Object)
@@ -717,6 +719,8 @@ std::optional<swf::Filter> filterFromScript(Interpreter& in, const Value& v)
     }
     return f;
 }
+
+namespace {
 
 Value filterToScript(Interpreter& in, const swf::Filter& f)
 {
