@@ -8,6 +8,7 @@
 #include "Scheduler.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 
 namespace flash {
@@ -54,6 +55,8 @@ bool PlayerCore::load(std::shared_ptr<const swf::Movie> movie, const std::string
     m_root->setPlaying(m_autoPlay);
     m_loadedAtMs = m_scheduler.NowMs();
     m_frameTimeMs = 0;
+    m_loadedAtWallMs = double(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch()).count());
     m_clock.setRate(m_movie->header.fps());
 
     m_interpreter->resetBudget();

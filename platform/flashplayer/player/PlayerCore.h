@@ -121,6 +121,7 @@ public:
     void getURL(const std::string& url, const std::string& target) override;
     void trace(const std::string& message) override;
     double timeMs() const override;
+    double wallClockMs() const override { return m_loadedAtWallMs + timeMs(); }
     uint32_t random() override;
     std::shared_ptr<BitmapSurface> exportedBitmap(const std::string& name) override;
     void drawClip(avm1::Clip& source, BitmapSurface& target, const std::array<double, 6>& matrix,
@@ -234,6 +235,7 @@ private:
     int m_viewHeight = 0;
     int64_t m_loadedAtMs = 0;
     double m_frameTimeMs = 0;   // frame durations run since loading
+    double m_loadedAtWallMs = 0;   // the wall clock when the movie was loaded
     uint32_t m_random = 0x2545F491;
     int m_instanceCounter = 0;
     swf::Point m_mouse;          // stage twips

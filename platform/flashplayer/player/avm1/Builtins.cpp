@@ -1,6 +1,7 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
 #include "BitmapDataClass.h"
+#include "DateClass.h"
 #include "DisplayClasses.h"
 #include "InputClasses.h"
 #include "DrawingMethods.h"
@@ -249,6 +250,7 @@ void Interpreter::installBuiltins()
     installBitmapMethods(*m_clipMethods);
     installDisplayClasses(*this, *m_globals, *m_clipMethods);
     installInputClasses(*this, *m_globals);
+    installDateClass(*this, *m_globals);
 }
 
 }  // namespace flash::avm1

@@ -135,6 +135,8 @@ public:
     virtual void setQualityToggle() {}
     virtual void stopSounds() {}
     virtual double timeMs() const { return 0; }   // getTimer: movie time, not wall time
+    // Date: milliseconds since 1970 (UTC) now, as the movie sees it.
+    virtual double wallClockMs() const { return timeMs(); }
     // Stage.width and Stage.height, pixels.
     virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie

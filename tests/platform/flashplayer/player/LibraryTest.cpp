@@ -206,6 +206,24 @@ TEST(Library, TabMovesTheFocusInReadingOrderAndDrawsItsRectangle)
     EXPECT_EQ(p.rig.draw().size(), unfocused);
 }
 
+TEST(Library, DatesCountMillisecondsAndCarryFields)
+{
+    ScriptActions s;
+    s.call("Date", "UTC", {2020.0, 1.0, 29.0}, "t")
+        .construct("", "Date", {ScriptActions::var("t")}, "d")
+        .call("d", "getUTCDay", {}, "weekday")
+        .call("d", "setUTCDate", {31.0})   // February 31st is March 2nd
+        .call("d", "getUTCMonth", {}, "month")
+        .call("d", "getUTCDate", {}, "day")
+        .call("d", "getTime", {}, "later");
+    Script p = run(s);
+    EXPECT_EQ(p.var("t"), "1582934400000");
+    EXPECT_EQ(p.var("weekday"), "6");
+    EXPECT_EQ(p.var("month"), "2");
+    EXPECT_EQ(p.var("day"), "2");
+    EXPECT_EQ(p.var("later"), "1583107200000");
+}
+
 TEST(Library, OnlyTheFirstBackgroundColourCounts)
 {
     MovieMaker mm;
