@@ -15,6 +15,7 @@ struct Interpreter::Activation {
     std::shared_ptr<ClipAnchor> targetClip;
     bool targetValid = true;
     Value self;                       // `this`
+    std::shared_ptr<Object> function; // the script function running (null: a frame's actions)
     std::shared_ptr<Object> locals;   // null outside functions
     std::vector<Value> registers = std::vector<Value>(4);
     // The constant pool in force; functions keep the one they were defined under.

@@ -91,6 +91,7 @@ private:
     Value lookup(const std::string& name, Activation& act);
     void assign(const std::string& name, const Value& value, Activation& act);
     Value readProperty(Object& o, const Value& self, const std::string& name);
+    Value superOf(const std::shared_ptr<Object>& function, const Value& self);
     void writeProperty(Object& o, const Value& self, const std::string& name, const Value& value);
     Value construct(const Value& constructor, std::vector<Value>& args);
     void installBuiltins();

@@ -133,6 +133,8 @@ Value Interpreter::lookup(const std::string& name, Activation& act)
     }
     if (name == "this")
         return act.self;
+    if (name == "super" && act.function)
+        return superOf(act.function, act.self);
     if (iequals(name, "_root") || iequals(name, "_level0"))
         return Value::fromClip(m_host.rootClip());
     if (name == "_global")
@@ -329,6 +331,7 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
     act.end = body.end;
     act.originPath = act.targetPath = body.definedIn;
     act.originClip = act.targetClip = body.definedOn;
+    act.function = function.object;
     act.constants = body.constants;
     if (self.isUndefined()) {
         act.self = Value::fromClip(body.definedIn);
@@ -355,7 +358,7 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
         // _parent, 0x100 _global (0x02, 0x08, 0x20 suppress this, arguments, super).
         preload(0x0001, act.self);
         preload(0x0004, Value::fromObject(arguments));
-        preload(0x0010, Value::undefined());
+        preload(0x0010, (body.flags & 0x0010) ? superOf(function.object, act.self) : Value::undefined());
         preload(0x0040, Value::fromClip(m_host.rootClip()));
         preload(0x0080, parent ? Value::fromClip(parent) : Value{});
         preload(0x0100, Value::fromObject(m_globals));
@@ -376,6 +379,51 @@ Value Interpreter::callFunction(const Value& function, const Value& self, std::v
     if (m_stack.size() > act.stackBase)
         m_stack.resize(act.stackBase);
     return result;
+}
+
+// `super` inside `function` called on `self`: the prototype the function belongs to
+// (the constructor's own, or the one holding the method) is found on self's chain;
+// super reaches the next prototype up, and calling it runs that prototype's
+// constructor on self.
+Value Interpreter::superOf(const std::shared_ptr<Object>& function, const Value& self)
+{
+    Object* start = nullptr;
+    if (self.type == Value::Type::Object)
+        start = self.object.get();
+    else if (Clip* clip = resolveClip(self))
+        start = &clip->variables();
+    if (!start || !function)
+        return {};
+    const Value ownPrototype = function->get("prototype");
+    std::shared_ptr<Object> home;
+    int depth = 0;
+    for (std::shared_ptr<Object> o = start->prototype; o && depth < 32 && !home; o = o->prototype, ++depth) {
+        if (ownPrototype.type == Value::Type::Object && o == ownPrototype.object) {
+            home = o;
+            break;
+        }
+        for (const std::string& key : o->keys()) {
+            const Value v = o->get(key);
+            if (v.type == Value::Type::Object && v.object == function) {
+                home = o;
+                break;
+            }
+        }
+    }
+    if (!home)
+        home = start->prototype;
+    if (!home)
+        return {};
+    auto super = newObject();
+    super->prototype = home->prototype;
+    auto state = std::make_shared<SuperState>();
+    state->self = self;
+    super->state = state;
+    const Value parent = home->get("__constructor__");
+    super->native = [parent, self](Interpreter& in, const Value&, std::vector<Value>& args) {
+        return in.callFunction(parent, self, args);
+    };
+    return Value::fromObject(super);
 }
 
 Value Interpreter::construct(const Value& constructor, std::vector<Value>& args)

@@ -1,5 +1,6 @@
 // Functions, calls, objects, arrays and classes.
 #include "ActionCodes.h"
+#include "StandardClasses.h"
 #include "Operators.h"
 
 namespace flash::avm1 {
@@ -55,10 +56,15 @@ bool Ops::objects(uint8_t op)
         const Value object = pop();
         std::vector<Value> args = popArgs();
         const std::string name = str(nameValue);
+        // Methods reached through `super` run on the `this` it stands for.
+        Value self = object;
+        if (object.type == Value::Type::Object && object.object->state)
+            if (const auto* super = dynamic_cast<const SuperState*>(object.object->state.get()))
+                self = super->self;
         if (nameValue.isUndefined() || name.empty())
             push(in.callFunction(object, Value::undefined(), args));
         else
-            push(in.callFunction(in.getMember(object, name), object, args));
+            push(in.callFunction(in.getMember(object, name), self, args));
         return true;
     }
     case NewObject: {

@@ -16,6 +16,11 @@ struct Accessor : NativeState {
     Value setter;
 };
 
+// What `super` holds: the `this` its methods run on.
+struct SuperState : NativeState {
+    Value self;
+};
+
 void installStandardClasses(Interpreter& in, Object& global);
 // A new object that broadcasts to listeners (Key, Mouse, Stage, ...).
 std::shared_ptr<Object> makeBroadcaster(Interpreter& in);
