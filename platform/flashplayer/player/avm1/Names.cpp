@@ -202,6 +202,10 @@ Value Interpreter::getMember(const Value& object, const std::string& name)
         const int property = clipPropertyIndex(name);
         if (property >= 0)
             return clip->getProperty(static_cast<ClipProperty>(property));
+        if (name == "__proto__") {
+            const std::shared_ptr<Object>& own = clip->variables().prototype;
+            return Value::fromObject(own ? own : m_clipMethods);
+        }
         if (Value named; clip->getNamed(name, named))
             return named;
         if (clip->variables().has(name))

@@ -14,15 +14,23 @@ std::vector<Value> Ops::popArgs()
     return args;
 }
 
-static bool isInstance(const Value& object, const Value& constructor)
+static bool isInstance(Interpreter& in, const Value& object, const Value& constructor)
 {
-    if (object.type != Value::Type::Object || constructor.type != Value::Type::Object)
+    if (constructor.type != Value::Type::Object)
         return false;
     const Value proto = constructor.object->get("prototype");
     if (proto.type != Value::Type::Object)
         return false;
+    // A clip's chain starts at its class, or at MovieClip.prototype.
+    std::shared_ptr<Object> first;
+    if (object.type == Value::Type::Object)
+        first = object.object->prototype;
+    else if (object.type == Value::Type::Clip)
+        first = in.getMember(object, "__proto__").object;
+    else
+        return false;
     int depth = 0;
-    for (auto o = object.object->prototype; o && depth < 32; o = o->prototype, ++depth)
+    for (auto o = first; o && depth < 32; o = o->prototype, ++depth)
         if (o == proto.object)
             return true;
     return false;
@@ -103,13 +111,13 @@ bool Ops::objects(uint8_t op)
     case InstanceOf: {
         const Value constructor = pop();
         const Value object = pop();
-        pushBool(isInstance(object, constructor));
+        pushBool(isInstance(in, object, constructor));
         return true;
     }
     case CastOp: {
         const Value object = pop();
         const Value constructor = pop();
-        push(isInstance(object, constructor) ? object : Value::null());
+        push(isInstance(in, object, constructor) ? object : Value::null());
         return true;
     }
     case Extends: {
