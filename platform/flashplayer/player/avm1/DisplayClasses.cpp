@@ -925,7 +925,13 @@ void installClipMembers(Object& clip)
         return Value{};
     });
     method(clip, "getSWFVersion", [](Interpreter& in, const Value& self, std::vector<Value>&) -> Value {
-        return objectOf(in, self) ? Value::fromNumber(in.swfVersion()) : Value{};
+        DisplayObject* o = objectOf(in, self);
+        if (!o)
+            return Value{};
+        // A clip showing a loaded picture holds no movie: it has no version.
+        if (const MovieClip* clip = o->asClip(); clip && clip->loadedPicture())
+            return Value::fromNumber(-1);
+        return Value::fromNumber(in.swfVersion());
     });
 }
 
