@@ -251,19 +251,19 @@ void PlayerCore::queueActions(const std::vector<uint8_t>& code, MovieClip& clip)
 {
     if (!m_library || code.empty())
         return;
-    m_queue.push_back({m_library->code(code), clip.targetPath(), clip.anchor()});
+    m_queue.push_back({m_library->code(code), clip.targetPath(), clip.anchor(), {}, false});
 }
 
 void PlayerCore::queueMethod(MovieClip& clip, const std::string& method)
 {
-    m_queue.push_back({nullptr, clip.targetPath(), clip.anchor(), method});
+    m_queue.push_back({nullptr, clip.targetPath(), clip.anchor(), method, false});
 }
 
 void PlayerCore::queueInitActions(const swf::DoInitAction& init)
 {
     if (!m_root || !m_initDone.insert(init.spriteId).second)
         return;
-    m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor()});
+    m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor(), {}, false});
 }
 
 uint16_t PlayerCore::exportedCharacter(const std::string& linkage) const
@@ -290,7 +290,7 @@ void PlayerCore::queueConstruct(MovieClip& clip)
         return;
     for (const swf::ExportedAsset& asset : m_movie->exports)
         if (asset.id == clip.characterId()) {
-            Pending p{nullptr, clip.targetPath(), clip.anchor()};
+            Pending p{nullptr, clip.targetPath(), clip.anchor(), {}, false};
             p.construct = true;
             m_queue.push_back(std::move(p));
             return;

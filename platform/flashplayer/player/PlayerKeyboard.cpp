@@ -125,22 +125,28 @@ void PlayerCore::moveFocus(DisplayObject* to, bool byKeyboard)
     // when the focus leaves it.
     if (from) {
         if (MovieClip* clip = from->asClip()) {
+            const std::shared_ptr<avm1::ClipAnchor> alive = clip->anchor();
             if (m_focusRolledOver)
                 m_interpreter->runMethod(*clip, "onRollOut");
-            m_interpreter->runMethod(*clip, "onKillFocus", {newValue});
+            if (alive->clip)
+                m_interpreter->runMethod(*clip, "onKillFocus", {newValue});
         } else if (ButtonObject* button = from->asButton(); button && m_focusRolledOver) {
             buttonTransition(*button, swf::OverUpToIdle);
             button->setState(ButtonObject::State::Up);
         }
     }
     m_focusRolledOver = false;
+    // The handlers above may have removed what takes the focus now.
+    to = m_focusSerial && m_root ? findSerial(m_root->children(), m_focusSerial, 0) : nullptr;
     if (to) {
         if (MovieClip* clip = to->asClip()) {
+            const std::shared_ptr<avm1::ClipAnchor> alive = clip->anchor();
             if (byKeyboard && actsAsButton(*clip)) {
                 m_interpreter->runMethod(*clip, "onRollOver");
                 m_focusRolledOver = true;
             }
-            m_interpreter->runMethod(*clip, "onSetFocus", {oldValue});
+            if (alive->clip)
+                m_interpreter->runMethod(*clip, "onSetFocus", {oldValue});
         } else if (ButtonObject* button = to->asButton(); button && byKeyboard) {
             buttonTransition(*button, swf::IdleToOverUp);
             button->setState(ButtonObject::State::Over);
@@ -438,11 +444,12 @@ void PlayerCore::clipButtonsMove()
     }
     if (under == hover)
         return;
+    const std::shared_ptr<avm1::ClipAnchor> next = under ? under->anchor() : nullptr;
     if (hover)
         m_interpreter->runMethod(*hover, "onRollOut");
-    m_hoverClip = under ? under->anchor() : nullptr;
-    if (under)
-        m_interpreter->runMethod(*under, "onRollOver");
+    m_hoverClip = next;
+    if (next && next->clip)   // the roll-out handler may have removed it
+        m_interpreter->runMethod(*next->clip, "onRollOver");
 }
 
 void PlayerCore::clipButtonsDown()
