@@ -4,9 +4,11 @@
 #include "Activation.h"
 #include "Operators.h"
 #include "Payload.h"
+#include "StandardClasses.h"
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace flash::avm1 {
 
@@ -19,6 +21,34 @@ Interpreter::Interpreter(Host& host, int swfVersion, Limits limits)
 
 Interpreter::~Interpreter()
 {
+    // The built-in classes link constructors and prototypes both ways: everything
+    // reachable from the globals is cleared so those cycles go too.
+    std::vector<std::shared_ptr<Object>> reachable;
+    std::unordered_set<const Object*> seen;
+    std::vector<std::shared_ptr<Object>> stack{m_globals, m_objectPrototype, m_functionPrototype, m_arrayPrototype,
+                                               m_stringPrototype, m_numberPrototype, m_booleanPrototype, m_classes,
+                                               m_clipMethods};
+    auto visit = [&stack](const Value& v) {
+        if (v.type == Value::Type::Object && v.object)
+            stack.push_back(v.object);
+    };
+    while (!stack.empty()) {
+        std::shared_ptr<Object> o = std::move(stack.back());
+        stack.pop_back();
+        if (!o || !seen.insert(o.get()).second)
+            continue;
+        reachable.push_back(o);
+        for (const std::string& key : o->keys())
+            visit(o->get(key));
+        stack.push_back(o->prototype);
+        stack.push_back(o->watches);
+        if (const auto* accessor = dynamic_cast<const Accessor*>(o->state.get())) {
+            visit(accessor->getter);
+            visit(accessor->setter);
+        }
+    }
+    for (const std::shared_ptr<Object>& o : reachable)
+        o->clear();
     for (const std::weak_ptr<Object>& weak : m_objects)
         if (std::shared_ptr<Object> object = weak.lock())
             object->clear();
