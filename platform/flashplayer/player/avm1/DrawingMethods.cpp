@@ -1,4 +1,5 @@
 #include "DrawingMethods.h"
+#include "StandardClasses.h"
 
 #include "BitmapSurface.h"
 
@@ -311,9 +312,13 @@ void installDrawingMethods(Object& m)
 void installDrawingClasses(Interpreter& in, Object& global)
 {
     const std::array<double, 2> stage = in.host().stageSizePixels();
-    auto stageObject = std::make_shared<Object>(false);
+    // Stage broadcasts to its listeners (onResize) like Key and Mouse.
+    std::shared_ptr<Object> stageObject = makeBroadcaster(in);
     stageObject->set("width", Value::fromNumber(stage[0]));
     stageObject->set("height", Value::fromNumber(stage[1]));
+    stageObject->set("scaleMode", Value::fromString("showAll"));
+    stageObject->set("align", Value::fromString(""));
+    stageObject->set("showMenu", Value::fromBool(true));
     global.set("Stage", Value::fromObject(stageObject));
 
     // flash.geom.Matrix, enough for gradient boxes. The packages may exist already:

@@ -5,6 +5,7 @@
 #include "Interpreter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -837,9 +838,103 @@ void installTimers(Object& global)
     global.set("clearTimeout", Value::fromObject(native(stop)));
 }
 
+// escape/unescape: URL encoding of the bytes (letters and digits stay).
+std::string escapeText(const std::string& s)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (std::isalnum(c)) {
+            out.push_back(char(c));
+        } else {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+std::string unescapeText(const std::string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() + 0 && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out.push_back(char(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+// SharedObject (kept in memory for the movie's run), ExternalInterface (no page
+// around the player: not available), and the global text and number functions.
+void installEnvironment(Interpreter& in, Object& global)
+{
+    method(global, "escape", [](Interpreter& in, const Value&, std::vector<Value>& a) {
+        return Value::fromString(escapeText(toString(arg(a, 0), in.swfVersion())));
+    });
+    method(global, "unescape", [](Interpreter& in, const Value&, std::vector<Value>& a) {
+        return Value::fromString(unescapeText(toString(arg(a, 0), in.swfVersion())));
+    });
+    method(global, "isFinite", [](Interpreter& in, const Value&, std::vector<Value>& a) {
+        return Value::fromBool(std::isfinite(toNumber(arg(a, 0), in.swfVersion())));
+    });
+
+    auto store = std::make_shared<Object>(true);   // name -> shared object
+    auto shared = native([](Interpreter&, const Value& self, std::vector<Value>&) { return self; });
+    auto proto = std::make_shared<Object>(false);
+    proto->prototype = in.objectPrototype();
+    method(*proto, "flush", [](Interpreter&, const Value&, std::vector<Value>&) { return Value::fromBool(true); });
+    method(*proto, "getSize", [](Interpreter&, const Value& self, std::vector<Value>&) {
+        const Value data = self.type == Value::Type::Object ? self.object->get("data") : Value{};
+        return Value::fromNumber(data.type == Value::Type::Object ? double(data.object->keys().size()) : 0);
+    });
+    method(*proto, "clear", [](Interpreter& in, const Value& self, std::vector<Value>&) {
+        if (self.type == Value::Type::Object) {
+            auto data = in.newObject();
+            data->prototype = in.objectPrototype();
+            self.object->set("data", Value::fromObject(data));
+        }
+        return Value{};
+    });
+    method(*proto, "close", [](Interpreter&, const Value&, std::vector<Value>&) { return Value{}; });
+    shared->set("prototype", Value::fromObject(proto));
+    method(*shared, "getLocal", [store, proto](Interpreter& in, const Value&, std::vector<Value>& a) {
+        const std::string name = toString(arg(a, 0), in.swfVersion()) + "\n" + toString(arg(a, 1), in.swfVersion());
+        if (store->hasOwn(name))
+            return store->get(name);
+        auto so = in.newObject();
+        so->prototype = proto;
+        auto data = in.newObject();
+        data->prototype = in.objectPrototype();
+        so->set("data", Value::fromObject(data));
+        store->set(name, Value::fromObject(so));
+        return Value::fromObject(so);
+    });
+    global.set("SharedObject", Value::fromObject(shared));
+
+    auto external = std::make_shared<Object>(false);
+    external->set("available", Value::fromBool(false));
+    method(*external, "call", [](Interpreter&, const Value&, std::vector<Value>&) { return Value::null(); });
+    method(*external, "addCallback", [](Interpreter&, const Value&, std::vector<Value>&) { return Value::fromBool(false); });
+    const Value flash = global.get("flash");
+    std::shared_ptr<Object> package = flash.type == Value::Type::Object ? flash.object : std::make_shared<Object>(false);
+    global.set("flash", Value::fromObject(package));
+    Value external2 = package->get("external");
+    std::shared_ptr<Object> externalPackage =
+        external2.type == Value::Type::Object ? external2.object : std::make_shared<Object>(false);
+    package->set("external", Value::fromObject(externalPackage));
+    externalPackage->set("ExternalInterface", Value::fromObject(external));
+}
+
 void installStandardClasses(Interpreter& in, Object& global)
 {
     installTimers(global);
+    installEnvironment(in, global);
     installObjectAndFunction(in, global);
     installArray(in, global);
     installString(in, global);

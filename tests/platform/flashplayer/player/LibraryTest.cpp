@@ -224,6 +224,27 @@ TEST(Library, DatesCountMillisecondsAndCarryFields)
     EXPECT_EQ(p.var("later"), "1583107200000");
 }
 
+TEST(Library, SharedObjectsKeepTheirDataForTheRunAndEscapeRoundTrips)
+{
+    ScriptActions s;
+    s.call("SharedObject", "getLocal", {std::string("scores")}, "a")
+        .get("a", "data", "data")
+        .set("data", "best", 42.0)
+        .call("a", "flush", {}, "flushed")
+        .call("SharedObject", "getLocal", {std::string("scores")}, "b")
+        .get("b", "data", "again")
+        .get("again", "best", "best")
+        .call("_global", "escape", {std::string("a b&c")}, "escaped")
+        .call("_global", "unescape", {ScriptActions::var("escaped")}, "plain")
+        .get("flash.external.ExternalInterface", "available", "external");
+    Script p = run(s);
+    EXPECT_EQ(p.var("best"), "42");
+    EXPECT_EQ(p.var("flushed"), "true");
+    EXPECT_EQ(p.var("escaped"), "a%20b%26c");
+    EXPECT_EQ(p.var("plain"), "a b&c");
+    EXPECT_EQ(p.var("external"), "false");
+}
+
 TEST(Library, OnlyTheFirstBackgroundColourCounts)
 {
     MovieMaker mm;
