@@ -134,6 +134,7 @@ public:
     void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
     bool clearVideo(avm1::Clip& video) override;
     void constructClip(avm1::Clip& clip) override { constructRegistered(clip); }
+    void loadText(const std::string& url, std::shared_ptr<avm1::Object> receiver) override;
     bool isKeyDown(int keyCode) const override;
     int lastKeyCode() const override { return m_lastKey; }
     int lastCharCode() const override { return m_lastAscii; }
@@ -179,10 +180,12 @@ private:
         std::string url;          // resolved; empty: unload
         std::string target;       // clip path or "_levelN"
         std::shared_ptr<avm1::Object> loader;   // MovieClipLoader that hears the events
+        bool text = false;        // LoadVars.load: the bytes go to `loader` as text
     };
     // Serves the loads asked for before this advance (PlayerLoading.cpp).
     void serveLoads(int& loadsLeft);
     bool loadInClip(const LoadRequest& request, const std::vector<uint8_t>& bytes);
+    void deliverText(const LoadRequest& request, const std::optional<std::vector<uint8_t>>& bytes);
     void loadEvent(const LoadRequest& request, const char* event, std::vector<avm1::Value> extra = {});
 
     struct NetStreamEntry {

@@ -127,6 +127,9 @@ public:
     // Selection: what has the focus (null: nothing); setFocus (null: none).
     virtual Value focusedValue() { return Value::null(); }
     virtual bool setFocusTo(Clip* target) { (void)target; return false; }
+    // LoadVars.load: the text at `url` reaches `receiver` on a later frame, through its
+    // onData(text) when it has one, else decoded into it before onLoad(success).
+    virtual void loadText(const std::string& url, std::shared_ptr<Object> receiver) { (void)url, (void)receiver; }
     // Makes a script-made clip an instance of the class registered for its symbol.
     virtual void constructClip(Clip& clip) { (void)clip; }
     // The mouse on the stage, pixels.

@@ -917,6 +917,66 @@ void installEnvironment(Interpreter& in, Object& global)
     });
     global.set("SharedObject", Value::fromObject(shared));
 
+    // LoadVars: name=value pairs, URL-encoded, to and from text.
+    auto loadVarsProto = std::make_shared<Object>(false);
+    loadVarsProto->prototype = in.objectPrototype();
+    method(*loadVarsProto, "decode", [](Interpreter& in, const Value& self, std::vector<Value>& a) {
+        if (self.type != Value::Type::Object)
+            return Value{};
+        std::string text = toString(arg(a, 0), in.swfVersion());
+        size_t from = 0;
+        while (from <= text.size()) {
+            size_t amp = text.find('&', from);
+            if (amp == std::string::npos)
+                amp = text.size();
+            const std::string pair = text.substr(from, amp - from);
+            const size_t eq = pair.find('=');
+            auto decodePart = [](std::string s) {
+                std::replace(s.begin(), s.end(), '+', ' ');
+                return unescapeText(s);
+            };
+            if (!pair.empty() && eq != 0)
+                self.object->set(decodePart(pair.substr(0, eq)),
+                                 Value::fromString(eq == std::string::npos ? "" : decodePart(pair.substr(eq + 1))));
+            from = amp + 1;
+        }
+        return Value{};
+    });
+    method(*loadVarsProto, "toString", [](Interpreter& in, const Value& self, std::vector<Value>&) {
+        std::string out;
+        if (self.type == Value::Type::Object)
+            for (const std::string& key : self.object->keys()) {
+                const Value v = self.object->get(key);
+                if (v.type == Value::Type::Object && v.object->isFunction())
+                    continue;
+                if (!out.empty())
+                    out += '&';
+                out += escapeText(key) + "=" + escapeText(toString(v, in.swfVersion()));
+            }
+        return Value::fromString(out);
+    });
+    method(*loadVarsProto, "load", [](Interpreter& in, const Value& self, std::vector<Value>& a) {
+        const std::string url = toString(arg(a, 0), in.swfVersion());
+        if (self.type != Value::Type::Object || url.empty())
+            return Value::fromBool(false);
+        self.object->set("loaded", Value::fromBool(false));
+        in.host().loadText(url, self.object);
+        return Value::fromBool(true);
+    });
+    method(*loadVarsProto, "sendAndLoad", [](Interpreter& in, const Value&, std::vector<Value>& a) {
+        // Nothing is sent anywhere; the answer is read as load() reads it.
+        const std::string url = toString(arg(a, 0), in.swfVersion());
+        const Value target = arg(a, 1);
+        if (target.type != Value::Type::Object || url.empty())
+            return Value::fromBool(false);
+        in.host().loadText(url, target.object);
+        return Value::fromBool(true);
+    });
+    auto loadVars = native([](Interpreter&, const Value&, std::vector<Value>&) { return Value{}; });
+    loadVars->set("prototype", Value::fromObject(loadVarsProto));
+    loadVarsProto->set("constructor", Value::fromObject(loadVars));
+    global.set("LoadVars", Value::fromObject(loadVars));
+
     auto external = std::make_shared<Object>(false);
     external->set("available", Value::fromBool(false));
     method(*external, "call", [](Interpreter&, const Value&, std::vector<Value>&) { return Value::null(); });

@@ -245,6 +245,29 @@ TEST(Library, SharedObjectsKeepTheirDataForTheRunAndEscapeRoundTrips)
     EXPECT_EQ(p.var("external"), "false");
 }
 
+TEST(Library, LoadVarsDecodesWhatItLoadsOnALaterFrame)
+{
+    ScriptActions s;
+    s.construct("", "LoadVars", {}, "lv").call("lv", "load", {std::string("vars.txt")});
+    MovieMaker mm;
+    mm.frame(0).tags.push_back(actions(s.done()));
+    Rig rig;
+    std::string asked;
+    rig.core->callbacks().fetch = [&](const std::string& url, size_t) -> std::optional<std::vector<uint8_t>> {
+        asked = url;
+        const std::string text = "name=two+words&count=3&odd=%26";
+        return std::vector<uint8_t>(text.begin(), text.end());
+    };
+    ASSERT_TRUE(rig.core->load(mm.done(), "dir/movie.swf"));
+    EXPECT_EQ(rig.core->getVariable("lv.name"), "");   // nothing before the next frame
+    rig.core->advanceFrame();
+    EXPECT_EQ(asked, "dir/vars.txt");
+    EXPECT_EQ(rig.core->getVariable("lv.name"), "two words");
+    EXPECT_EQ(rig.core->getVariable("lv.count"), "3");
+    EXPECT_EQ(rig.core->getVariable("lv.odd"), "&");
+    EXPECT_EQ(rig.core->getVariable("lv.loaded"), "true");
+}
+
 TEST(Library, OnlyTheFirstBackgroundColourCounts)
 {
     MovieMaker mm;
