@@ -8,6 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+
+#include "swf/Filters.h"
 #include <vector>
 
 namespace flash {
@@ -56,6 +59,38 @@ public:
                           uint32_t fillArgb);
     void floodFill(int x, int y, uint32_t argb);
     std::shared_ptr<BitmapSurface> clone() const;
+
+    // noise: every pixel random in low..high on the channels (1 red, 2 green, 4 blue,
+    // 8 alpha; gray: one value for red, green and blue).
+    void noise(int32_t seed, int low, int high, int channels, bool gray);
+    // perlinNoise: octaves of gradient noise, `fractal` summed or turbulent
+    // (absolute values), `offsets` per octave in pixels.
+    void perlinNoise(double baseX, double baseY, int octaves, int32_t seed, bool stitch, bool fractal, int channels,
+                     bool gray, const std::vector<std::array<double, 2>>& offsets);
+    enum class ThresholdTest { Less, LessOrEqual, Greater, GreaterOrEqual, Equal, NotEqual };
+    // threshold: source pixels (masked) passing the test against `threshold` become
+    // `colour` at (dx, dy); the others are copied when `copySource`. Returns how many
+    // passed.
+    int64_t threshold(const BitmapSurface& source, PixelBox box, int dx, int dy, ThresholdTest test,
+                      uint32_t threshold, uint32_t colour, uint32_t mask, bool copySource);
+    // getColorBoundsRect: the box around the pixels whose masked value is (or, with
+    // `find` false, is not) the masked colour; empty when none.
+    PixelBox colorBounds(uint32_t mask, uint32_t colour, bool find) const;
+    // hitTest: any pixel of `box` with at least that alpha; or, against another
+    // bitmap placed at (ox, oy) relative to this one at (x, y), overlapping such pixels.
+    bool hitAlpha(PixelBox box, uint32_t alphaThreshold) const;
+    bool hitBitmap(int x, int y, uint32_t threshold, const BitmapSurface& other, int ox, int oy,
+                   uint32_t otherThreshold) const;
+    // scroll: the pixels move by (dx, dy); what nothing moves onto keeps its pixels.
+    void scroll(int dx, int dy);
+    // merge: per channel (red, green, blue, alpha) source * m + this * (256 - m) / 256.
+    void merge(const BitmapSurface& source, PixelBox box, int dx, int dy, const std::array<int, 4>& mult);
+    // paletteMap: the sum of the entries each channel (red, green, blue, alpha) picks
+    // from its array; a channel without an array keeps its value.
+    void paletteMap(const BitmapSurface& source, PixelBox box, int dx, int dy,
+                    const std::array<std::optional<std::array<uint32_t, 256>>, 4>& maps);
+    // applyFilter: `box` of the source, filtered, lands at (dx, dy).
+    void applyFilter(const BitmapSurface& source, PixelBox box, int dx, int dy, const swf::Filter& filter);
 
     // The box clipped to the bitmap.
     PixelBox clip(PixelBox box) const;

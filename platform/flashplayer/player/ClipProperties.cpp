@@ -10,19 +10,36 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-double scaleX(const swf::Matrix& m) { return std::sqrt(m.a * m.a + m.b * m.b); }
-double scaleY(const swf::Matrix& m) { return std::sqrt(m.c * m.c + m.d * m.d); }
-double rotation(const swf::Matrix& m) { return std::atan2(m.b, m.a); }
-
-// Rebuilds the linear part from scales and a rotation (radians), as the
-// authoring tool's property panel does.
-void compose(swf::Matrix& m, double sx, double sy, double r)
+bool sameLinear(const swf::Matrix& a, const swf::Matrix& b)
 {
-    const bool flipped = (m.a * m.d - m.b * m.c) < 0;
-    m.a = sx * std::cos(r);
-    m.b = sx * std::sin(r);
-    m.c = -sy * std::sin(r) * (flipped ? -1 : 1);
-    m.d = sy * std::cos(r) * (flipped ? -1 : 1);
+    return a.a == b.a && a.b == b.b && a.c == b.c && a.d == b.d;
+}
+
+// The scales and axis rotations (radians) of the object: as a script last set them
+// while the matrix is still the one they made, else read from the matrix.
+DisplayObject::Scales scalesOf(const DisplayObject& o)
+{
+    if (o.scaleCache && sameLinear(o.scaleCache->forMatrix, o.matrix))
+        return *o.scaleCache;
+    const swf::Matrix& m = o.matrix;
+    DisplayObject::Scales s;
+    s.x = std::sqrt(m.a * m.a + m.b * m.b);
+    s.y = std::sqrt(m.c * m.c + m.d * m.d);
+    s.rotationX = std::atan2(m.b, m.a);
+    s.rotationY = std::atan2(-m.c, m.d);
+    return s;
+}
+
+// Rebuilds the linear part from scales and axis rotations and remembers them.
+void compose(DisplayObject& o, DisplayObject::Scales s)
+{
+    swf::Matrix& m = o.matrix;
+    m.a = s.x * std::cos(s.rotationX);
+    m.b = s.x * std::sin(s.rotationX);
+    m.c = -s.y * std::sin(s.rotationY);
+    m.d = s.y * std::cos(s.rotationY);
+    s.forMatrix = m;
+    o.scaleCache = s;
 }
 
 swf::Twips toTwipsClamped(double pixels)
@@ -49,8 +66,8 @@ avm1::Value MovieClip::getProperty(avm1::ClipProperty property)
     switch (property) {
     case P::X: return V::fromNumber(matrix.tx / 20.0);
     case P::Y: return V::fromNumber(matrix.ty / 20.0);
-    case P::XScale: return V::fromNumber(scaleX(matrix) * 100);
-    case P::YScale: return V::fromNumber(scaleY(matrix) * 100);
+    case P::XScale: return V::fromNumber(scalesOf(*this).x * 100);
+    case P::YScale: return V::fromNumber(scalesOf(*this).y * 100);
     case P::CurrentFrame: return V::fromNumber(currentFrame() + 1);
     case P::TotalFrames: return V::fromNumber(totalFrames());
     case P::FramesLoaded: return V::fromNumber(framesLoaded());
@@ -64,15 +81,21 @@ avm1::Value MovieClip::getProperty(avm1::ClipProperty property)
         const swf::Rect r = m_context.boundsInParent(*this);
         return V::fromNumber(r.height() / 20.0);
     }
-    case P::Rotation: return V::fromNumber(rotation(matrix) * 180 / kPi);
+    case P::Rotation: return V::fromNumber(scalesOf(*this).rotationX * 180 / kPi);
     case P::Target: return V::fromString(slashPath(*this));
     case P::Name: return V::fromString(name);
     case P::DropTarget: return V::fromString("");
     case P::Url: return V::fromString("");
-    case P::HighQuality: return V::fromNumber(1);
-    case P::FocusRect: return V::fromBool(true);
+    case P::HighQuality: {
+        const std::string q = m_context.qualityName();
+        return V::fromNumber(q == "LOW" ? 0 : q == "BEST" ? 2 : 1);
+    }
+    case P::FocusRect: {
+        const V own = m_variables->get("__focusrect");
+        return own.type == V::Type::Bool ? own : V::fromBool(true);
+    }
     case P::SoundBufTime: return V::fromNumber(5);
-    case P::Quality: return V::fromString("HIGH");
+    case P::Quality: return V::fromString(m_context.qualityName());
     case P::XMouse: return V::fromNumber(m_context.mouseIn(*this).x / 20.0);
     case P::YMouse: return V::fromNumber(m_context.mouseIn(*this).y / 20.0);
     case P::Count: break;
@@ -89,13 +112,35 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
     case P::X: if (number) { matrix.tx = toTwipsClamped(n); scriptMoved = true; } break;
     case P::Y: if (number) { matrix.ty = toTwipsClamped(n); scriptMoved = true; } break;
     case P::XScale:
-        if (number) { compose(matrix, n / 100, scaleY(matrix), rotation(matrix)); scriptMoved = true; }
+        if (number) {
+            DisplayObject::Scales s = scalesOf(*this);
+            s.x = n / 100;
+            compose(*this, s);
+            scriptMoved = true;
+        }
         break;
     case P::YScale:
-        if (number) { compose(matrix, scaleX(matrix), n / 100, rotation(matrix)); scriptMoved = true; }
+        if (number) {
+            DisplayObject::Scales s = scalesOf(*this);
+            s.y = n / 100;
+            compose(*this, s);
+            scriptMoved = true;
+        }
         break;
     case P::Rotation:
-        if (number) { compose(matrix, scaleX(matrix), scaleY(matrix), std::fmod(n, 360.0) * kPi / 180); scriptMoved = true; }
+        if (number) {
+            DisplayObject::Scales s = scalesOf(*this);
+            double r = std::fmod(n, 360.0);
+            if (r > 180)
+                r -= 360;
+            else if (r < -180)
+                r += 360;
+            const double turn = r * kPi / 180 - s.rotationX;
+            s.rotationX += turn;
+            s.rotationY += turn;
+            compose(*this, s);
+            scriptMoved = true;
+        }
         break;
     case P::Alpha:
         if (number) {
@@ -104,6 +149,18 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
         }
         break;
     case P::Visible: visible = avm1::toBoolean(value, m_context.swfVersion()); break;
+    case P::Quality: m_context.setQualityName(avm1::toString(value, m_context.swfVersion())); break;
+    case P::HighQuality:
+        if (number)
+            m_context.setQualityName(n <= 0 ? "LOW" : n >= 2 ? "BEST" : "HIGH");
+        break;
+    case P::FocusRect:
+        // null or undefined: back to the movie's setting.
+        if (value.isNullish())
+            m_variables->remove("__focusrect");
+        else
+            m_variables->set("__focusrect", avm1::Value::fromBool(avm1::toBoolean(value, m_context.swfVersion())));
+        break;
     case P::Name: name = avm1::toString(value, m_context.swfVersion()); break;
     case P::Width:
     case P::Height: {
@@ -114,10 +171,12 @@ void MovieClip::setProperty(avm1::ClipProperty property, const avm1::Value& valu
         if (current <= 0)
             break;
         const double factor = n / current;
+        DisplayObject::Scales s = scalesOf(*this);
         if (property == P::Width)
-            compose(matrix, scaleX(matrix) * factor, scaleY(matrix), rotation(matrix));
+            s.x *= factor;
         else
-            compose(matrix, scaleX(matrix), scaleY(matrix) * factor, rotation(matrix));
+            s.y *= factor;
+        compose(*this, s);
         scriptMoved = true;
         break;
     }

@@ -92,6 +92,86 @@ bool MovieClip::attachBitmap(std::shared_ptr<BitmapSurface> bitmap, int scriptDe
     return true;
 }
 
+int MovieClip::displayDepth(int script) { return std::clamp(script, -kScriptDepthBase, kMaxScriptDepth) + kScriptDepthBase; }
+int MovieClip::scriptDepth(int display) { return display - kScriptDepthBase; }
+
+DisplayObject* MovieClip::objectAtDepth(int display)
+{
+    auto it = m_children.find(display);
+    return it == m_children.end() ? nullptr : it->second.get();
+}
+
+MovieClip* MovieClip::attachMovie(const std::string& linkage, const std::string& instanceName, int script)
+{
+    const uint16_t id = m_context.exportedCharacter(linkage);
+    if (!id || m_nesting >= m_context.maxNestingDepth())
+        return nullptr;
+    const int d = displayDepth(script);
+    std::unique_ptr<DisplayObject> object = makeInstance(id, d, -1);
+    MovieClip* clip = object ? object->asClip() : nullptr;
+    if (!clip)
+        return nullptr;
+    remove(d);
+    clip->placeFrame = -1;
+    clip->name = instanceName.empty() ? m_context.newInstanceName() : instanceName;
+    m_children[d] = std::move(object);
+    m_context.invalidate();
+    return clip;
+}
+
+MovieClip* MovieClip::duplicate(const std::string& instanceName, int script)
+{
+    MovieClip* into = parent;
+    if (!into)
+        return nullptr;
+    const int d = displayDepth(script);
+    if (d == depth)
+        return nullptr;   // it would replace itself
+    std::unique_ptr<DisplayObject> object = into->makeInstance(characterId(), d, -1);
+    MovieClip* clip = object ? object->asClip() : nullptr;
+    if (!clip)
+        return nullptr;
+    clip->matrix = matrix;
+    clip->colorTransform = colorTransform;
+    clip->blendMode = blendMode;
+    clip->filters = filters;
+    clip->visible = visible;
+    clip->scriptMoved = clip->scriptColored = true;
+    clip->clipEvents = clipEvents;
+    clip->placeFrame = -1;
+    clip->name = instanceName.empty() ? m_context.newInstanceName() : instanceName;
+    into->remove(d);
+    into->m_children[d] = std::move(object);
+    m_context.invalidate();
+    return clip;
+}
+
+void MovieClip::swapDepthWith(int to)
+{
+    MovieClip* owner = parent;
+    if (!owner || to == depth)
+        return;
+    DisplayList& list = owner->m_children;
+    auto mine = list.find(depth);
+    if (mine == list.end())
+        return;
+    std::unique_ptr<DisplayObject> self = std::move(mine->second);
+    list.erase(mine);
+    auto other = list.find(to);
+    if (other != list.end()) {
+        std::unique_ptr<DisplayObject> moved = std::move(other->second);
+        list.erase(other);
+        moved->depth = depth;
+        // A timeline object moved by script is no longer the timeline's.
+        moved->placeFrame = -1;
+        list[depth] = std::move(moved);
+    }
+    self->depth = to;
+    self->placeFrame = -1;
+    list[to] = std::move(self);
+    m_context.invalidate();
+}
+
 int MovieClip::nextHighestDepth() const
 {
     if (m_children.empty())

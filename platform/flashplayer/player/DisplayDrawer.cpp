@@ -60,6 +60,8 @@ void DisplayDrawer::drawList(const DisplayList& list, const render::Matrix& m, c
             m_renderer.beginFilterLayer(object->filters, object->blendMode, cx * toRender(object->colorTransform));
         else if (layered)
             m_renderer.beginLayer(object->blendMode);
+        if (object->opaqueBackground)
+            drawOpaqueBackground(*object, m, filtered ? render::ColorTransform{} : cx);
         drawObject(*object, m, cx, nesting, !filtered);
         if (layered)
             m_renderer.endLayer();
@@ -152,6 +154,20 @@ void DisplayDrawer::drawObject(const DisplayObject& object, const render::Matrix
         drawList(const_cast<DisplayObject&>(object).asButton()->children(), m, cx, nesting + 1);
         break;
     }
+}
+
+// opaqueBackground: the object's bounds filled with the colour, under its content.
+void DisplayDrawer::drawOpaqueBackground(const DisplayObject& object, const render::Matrix& parentMatrix,
+                                         const render::ColorTransform& cx)
+{
+    const std::optional<swf::Rect> bounds = localBounds(m_library.movie(), object, 0);
+    if (!bounds || bounds->width() <= 0 || bounds->height() <= 0)
+        return;
+    const swf::Rgba colour = *object.opaqueBackground;
+    const render::ColorTransform tint =
+        cx * render::ColorTransform{0, 0, 0, 1, float(colour.r), float(colour.g), float(colour.b), 0};
+    const swf::Rgba white{255, 255, 255, 255};
+    m_renderer.drawShape(m_library.box(*bounds, white, std::nullopt), parentMatrix * toRender(object.matrix), tint);
 }
 
 void DisplayDrawer::drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx)

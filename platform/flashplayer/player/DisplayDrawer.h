@@ -15,6 +15,8 @@ class AttachedBitmap;
 
 render::Matrix toRender(const swf::Matrix& m);
 render::ColorTransform toRender(const swf::ColorTransform& cx);
+// Bounds of a character instance in its own space (twips), children included.
+std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObject& object, int nesting);
 
 class DisplayDrawer {
 public:
@@ -32,6 +34,8 @@ private:
     // `colored` false draws without colour transforms (a filter layer applies them).
     void drawObject(const DisplayObject& object, const render::Matrix& m, const render::ColorTransform& cx, int nesting,
                     bool colored = true);
+    void drawOpaqueBackground(const DisplayObject& object, const render::Matrix& parentMatrix,
+                              const render::ColorTransform& cx);
     void drawVideo(VideoObject& object, const render::Matrix& m, const render::ColorTransform& cx);
     void drawSprite(const MovieClip& clip, const render::Matrix& m, const render::ColorTransform& cx, int nesting);
     void drawAttachedBitmap(const AttachedBitmap& object, const render::Matrix& m, const render::ColorTransform& cx);

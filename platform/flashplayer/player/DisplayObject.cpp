@@ -33,6 +33,11 @@ void DisplayObject::applyPlacement(const swf::PlaceObject& place)
         filters = *place.filters;
     if (place.visible)
         visible = *place.visible;
+    if (place.opaqueBackground)
+        opaqueBackground = swf::Rgba{place.opaqueBackground->r, place.opaqueBackground->g,
+                                     place.opaqueBackground->b, 255};
+    if (place.cacheAsBitmap)
+        cacheAsBitmap = *place.cacheAsBitmap;
 }
 
 }  // namespace flash

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,15 @@ public:
     std::vector<swf::Filter> filters;   // drawn through a filter layer when not empty
     bool visible = true;
     bool scriptMoved = false;        // a script set the transform
+    // _xscale, _yscale and the rotations of both axes (degrees) as scripts last set
+    // them, for the matrix they produced: kept so a flip or a scale of 0 reads back.
+    struct Scales {
+        double x = 1, y = 1, rotationX = 0, rotationY = 0;
+        swf::Matrix forMatrix;
+    };
+    std::optional<Scales> scaleCache;
+    std::optional<swf::Rgba> opaqueBackground;   // filled behind the content's bounds
+    bool cacheAsBitmap = false;
     bool scriptColored = false;      // a script set the alpha
     MovieClip* parent = nullptr;
     std::string text;                // EditText: the text shown

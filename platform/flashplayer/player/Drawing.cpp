@@ -1,5 +1,7 @@
 #include "Drawing.h"
 
+#include "BitmapSurface.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -51,6 +53,38 @@ void Drawing::release()
     if (m_renderer && m_id != render::kNoId)
         m_renderer->releaseShape(m_id);
     m_id = render::kNoId;
+    for (FillBitmap& b : m_bitmaps) {
+        if (m_renderer && b.id != render::kNoId)
+            m_renderer->releaseBitmap(b.id);
+        b.id = render::kNoId;
+    }
+}
+
+void Drawing::beginBitmapFill(std::shared_ptr<BitmapSurface> bitmap, const swf::Matrix& matrix, bool repeat,
+                              bool smooth)
+{
+    constexpr size_t kMaxBitmaps = 256;
+    if (!bitmap || m_bitmaps.size() >= kMaxBitmaps) {
+        beginFill(std::nullopt);
+        return;
+    }
+    size_t index = 0;
+    while (index < m_bitmaps.size() && m_bitmaps[index].surface != bitmap)
+        ++index;
+    if (index == m_bitmaps.size())
+        m_bitmaps.push_back({std::move(bitmap), 0, render::kNoId});
+    swf::FillStyle fill;
+    fill.kind = swf::FillKind::Bitmap;
+    fill.bitmapId = uint16_t(index + 1);
+    // Bitmap fills map bitmap pixels to twips.
+    fill.matrix = matrix;
+    fill.matrix.a *= 20;
+    fill.matrix.b *= 20;
+    fill.matrix.c *= 20;
+    fill.matrix.d *= 20;
+    fill.repeating = repeat;
+    fill.smoothed = smooth;
+    beginFill(fill);
 }
 
 void Drawing::changed() { m_dirty = true; }
@@ -210,6 +244,7 @@ void Drawing::clear()
 {
     release();
     giveBack();
+    m_bitmaps.clear();
     m_shape = swf::Shape{};
     m_groupRecord = 0;
     m_fill.reset();
@@ -236,6 +271,10 @@ swf::Shape Drawing::shape() const
 
 render::ShapeId Drawing::registered(render::Renderer& renderer)
 {
+    // A bitmap a fill shows changed: the shape takes its new pixels.
+    for (const FillBitmap& b : m_bitmaps)
+        if (b.surface->version() != b.version)
+            m_dirty = true;
     if (!m_dirty && m_id != render::kNoId)
         return m_id;
     release();
@@ -243,7 +282,18 @@ render::ShapeId Drawing::registered(render::Renderer& renderer)
     if (empty())
         return render::kNoId;
     m_renderer = &renderer;
-    m_id = renderer.registerShape(shape(), [](std::uint16_t) { return render::kNoId; });
+    m_id = renderer.registerShape(shape(), [this, &renderer](std::uint16_t id) {
+        if (id == 0 || id > m_bitmaps.size())
+            return render::kNoId;
+        FillBitmap& b = m_bitmaps[id - 1];
+        if (b.id == render::kNoId && !b.surface->disposed() && b.surface->width() > 0) {
+            const std::vector<uint32_t>& pixels = b.surface->premultiplied();
+            b.id = renderer.registerBitmap({reinterpret_cast<const uint8_t*>(pixels.data()), b.surface->width(),
+                                            b.surface->height(), b.surface->width() * 4});
+        }
+        b.version = b.surface->version();
+        return b.id;
+    });
     return m_id;
 }
 

@@ -11,9 +11,13 @@
 #include "swf/Shape.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace flash {
+
+class BitmapSurface;
 
 // The records all drawings of one movie may hold together, so that many clips cannot
 // add up what one may not hold.
@@ -49,6 +53,9 @@ public:
     void curveTo(double controlX, double controlY, double anchorX, double anchorY);
     // Drops everything drawn, the fill and the stroke; the pen goes back to (0, 0).
     void clear();
+    // beginBitmapFill: the fill shows `bitmap` as it is at each drawing, through
+    // `matrix` (bitmap pixels to the clip's pixels).
+    void beginBitmapFill(std::shared_ptr<BitmapSurface> bitmap, const swf::Matrix& matrix, bool repeat, bool smooth);
 
     bool empty() const { return m_edges == 0; }
     std::size_t recordCount() const { return m_shape.records.size(); }
@@ -88,6 +95,15 @@ private:
     bool m_contourOpen = false;             // the open fill has edges since its last close
     std::size_t m_edges = 0;
     std::optional<swf::Rect> m_bounds;
+
+    // Script bitmaps the fills show, by their index + 1 as the fills' bitmap ids, with
+    // the version last handed to the renderer.
+    struct FillBitmap {
+        std::shared_ptr<BitmapSurface> surface;
+        uint64_t version = 0;
+        render::BitmapId id = render::kNoId;
+    };
+    std::vector<FillBitmap> m_bitmaps;
 
     render::Renderer* m_renderer = nullptr;
     render::ShapeId m_id = render::kNoId;

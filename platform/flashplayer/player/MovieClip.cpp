@@ -63,11 +63,26 @@ void MovieClip::enterFirstFrame()
     m_frame = 0;
 }
 
+void MovieClip::startScriptMade()
+{
+    queueClipEvent(swf::ClipEventInitialize | swf::ClipEventConstruct);
+    enterFirstFrame();
+}
+
 void MovieClip::queueClipEvent(uint32_t eventBit)
 {
     for (const swf::ClipAction& action : clipEvents)
         if (action.events & eventBit)
             m_context.queueActions(action.actions, *this);
+    // The handlers scripts set on the clip answer the same events.
+    static const std::pair<uint32_t, const char*> handlers[] = {
+        {swf::ClipEventEnterFrame, "onEnterFrame"}, {swf::ClipEventLoad, "onLoad"},
+        {swf::ClipEventUnload, "onUnload"}, {swf::ClipEventMouseDown, "onMouseDown"},
+        {swf::ClipEventMouseUp, "onMouseUp"}, {swf::ClipEventMouseMove, "onMouseMove"},
+        {swf::ClipEventKeyDown, "onKeyDown"}, {swf::ClipEventKeyUp, "onKeyUp"}, {swf::ClipEventData, "onData"}};
+    for (const auto& [bit, name] : handlers)
+        if ((eventBit & bit) && m_variables->has(name))
+            m_context.queueMethod(*this, name);
 }
 
 void MovieClip::tick(bool loop)
@@ -136,8 +151,6 @@ void MovieClip::applyFrame(int frame, bool runActions)
                 m_context.queueActions(a->actions, *this);
         } else if (const auto* init = std::get_if<swf::DoInitAction>(&tag))
             m_context.queueInitActions(*init);
-        else if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&tag))
-            m_context.setBackground(bg->color);
         else if (const auto* sound = std::get_if<swf::StartSound>(&tag)) {
             // Frames a goto passes over are not heard.
             if (runActions)
@@ -171,8 +184,14 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
         existing->applyPlacement(p);
         return;
     }
-    if (!p.characterId || (existing && !p.move))
-        return;   // nothing to place, or a plain place onto an occupied depth
+    if (!p.characterId)
+        return;   // nothing to place
+    if (existing && !p.move) {
+        // A plain place onto an occupied depth puts a new instance there in place of
+        // the old one, which goes with everything it had.
+        remove(p.depth);
+        existing = nullptr;
+    }
     std::unique_ptr<DisplayObject> object = makeInstance(*p.characterId, p.depth, frame);
     if (!object)
         return;
@@ -196,6 +215,7 @@ void MovieClip::place(const swf::PlaceObject& p, int frame)
     }
     m_children[p.depth] = std::move(object);
     if (clip) {
+        m_context.queueConstruct(*clip);
         clip->queueClipEvent(swf::ClipEventInitialize | swf::ClipEventConstruct);
         clip->enterFirstFrame();
         clip->queueClipEvent(swf::ClipEventLoad);
@@ -240,12 +260,10 @@ void MovieClip::rebuildTo(int target)
                 auto it = slots.find(p->depth);
                 if (it != slots.end() && p->move)
                     merge(it->second.state, *p);
-                else if (it == slots.end() && p->characterId)
+                else if (p->characterId && (it == slots.end() || !p->move))
                     slots[p->depth] = Slot{f, *p};
             } else if (const auto* r = std::get_if<swf::RemoveObject>(&tag)) {
                 slots.erase(r->depth);
-            } else if (const auto* bg = std::get_if<swf::SetBackgroundColor>(&tag)) {
-                m_context.setBackground(bg->color);
             }
         }
     }

@@ -29,8 +29,9 @@ public:
     virtual std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) = 0;
     // Runs after the current frame advance, in order.
     virtual void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) = 0;
+    // Calls the clip's own handler `method` (onEnterFrame, ...) in the same queue.
+    virtual void queueMethod(MovieClip& clip, const std::string& method) = 0;
     virtual void queueInitActions(const swf::DoInitAction& init) = 0;
-    virtual void setBackground(swf::Rgba color) = 0;
     virtual int swfVersion() const = 0;
     virtual std::string newInstanceName() = 0;
     // The mouse position in this clip's coordinates (twips).
@@ -44,6 +45,15 @@ public:
     virtual bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) = 0;
     virtual void invalidate() = 0;
     virtual int maxNestingDepth() const = 0;
+    // The character exported under `linkage` (0: none).
+    virtual uint16_t exportedCharacter(const std::string& linkage) const { (void)linkage; return 0; }
+    // A clip was made from a character: a class registered for its linkage name
+    // (Object.registerClass) makes it an instance before its first frame's actions.
+    virtual void queueConstruct(MovieClip& clip) { (void)clip; }
+    // The player's quality as _quality names it ("LOW", "MEDIUM", "HIGH", "BEST"); a
+    // script may set it (other words are ignored).
+    virtual std::string qualityName() const { return "HIGH"; }
+    virtual void setQualityName(const std::string& name) { (void)name; }
     // Shared by the script drawings of the movie (null: none).
     virtual DrawingBudget* drawingBudget() { return nullptr; }
     // The movie's characters as drawn (null: none), for laying text out.
@@ -74,6 +84,9 @@ public:
 
     // The first frame after placement (its actions run).
     void enterFirstFrame();
+    // A clip a script made from a symbol comes to life: its first frame, and its
+    // initialize and construct events.
+    void startScriptMade();
     // One tick of the frame clock: this clip, then its children, move on one frame
     // when playing. `loop` false stops the clip on its last frame instead of wrapping.
     void tick(bool loop);
@@ -81,6 +94,7 @@ public:
     void gotoFrameIndex(int target, bool runActions);
 
     // avm1::Clip
+    DisplayObject* displayObject() override { return this; }
     std::string targetPath() const override;
     avm1::Clip* parentClip() override;
     avm1::Clip* childClip(std::string_view instanceName) override;
@@ -104,6 +118,19 @@ public:
     avm1::Clip* createEmptyClip(const std::string& name, int depth) override;
     // createTextField: an empty field over `bounds` (twips) at a script depth.
     avm1::Clip* createTextField(const std::string& name, int depth, const swf::Rect& bounds);
+    // attachMovie: a new instance of an exported sprite at a script depth; null when
+    // there is no such symbol or no room.
+    MovieClip* attachMovie(const std::string& linkage, const std::string& name, int depth);
+    // duplicateMovieClip: a copy of this clip (character, transform, clip events) in
+    // its parent at a script depth.
+    MovieClip* duplicate(const std::string& name, int depth);
+    // swapDepths: moves to the display-list depth `to`, trading places with what is
+    // there.
+    void swapDepthWith(int to);
+    // Script depths (0 and up above the timeline) to display-list depths and back.
+    static int displayDepth(int scriptDepth);
+    static int scriptDepth(int displayDepth);
+    DisplayObject* objectAtDepth(int displayDepth);
     // Drops the script-made object at a display-list depth; false when there is none.
     bool removeScriptObject(int depth);
     int nextHighestDepth() const override;

@@ -87,6 +87,10 @@ void Player::render(const PixelBuffer& target, int originX, int originY) { m_cor
 void Player::mouseMove(int x, int y) { m_core->mouseMove(x, y); }
 void Player::mouseDown(int x, int y) { m_core->mouseDown(x, y); }
 void Player::mouseUp(int x, int y) { m_core->mouseUp(x, y); }
+void Player::mouseWheel(int delta) { m_core->mouseWheel(delta); }
+void Player::keyDown(int keyCode, int charCode) { m_core->keyDown(keyCode, charCode); }
+void Player::keyUp(int keyCode, int charCode) { m_core->keyUp(keyCode, charCode); }
+void Player::windowFocus(bool focused) { m_core->windowFocus(focused); }
 
 bool Player::setVariable(const std::string& path, const std::string& value) { return m_core->setVariable(path, value); }
 std::string Player::getVariable(const std::string& path) const { return m_core->getVariable(path); }

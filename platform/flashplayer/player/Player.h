@@ -141,6 +141,13 @@ public:
     void mouseMove(int x, int y);
     void mouseDown(int x, int y);
     void mouseUp(int x, int y);
+    void mouseWheel(int delta);   // lines, positive away from the user
+    // Keys by key code (Tab 9, Enter 13, Escape 27, Left 37, A 65, ...) with the
+    // character they type (0: none).
+    void keyDown(int keyCode, int charCode);
+    void keyUp(int keyCode, int charCode);
+    // The window gained or lost the keyboard focus; losing it releases held keys.
+    void windowFocus(bool focused);
 
     // --- Variables (dotted or slash paths, e.g. "_root.clip.count" or "/clip:count") ---
     bool setVariable(const std::string& path, const std::string& value);

@@ -8,6 +8,8 @@
 #include "Scheduler.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cctype>
 
 namespace flash {
 
@@ -54,6 +56,9 @@ bool PlayerCore::load(std::shared_ptr<const swf::Movie> movie, const std::string
     m_root = std::make_unique<MovieClip>(*this, m_movie->timeline, 0, nullptr);
     m_root->setPlaying(m_autoPlay);
     m_loadedAtMs = m_scheduler.NowMs();
+    m_frameTimeMs = 0;
+    m_loadedAtWallMs = double(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch()).count());
     m_clock.setRate(m_movie->header.fps());
 
     m_interpreter->resetBudget();
@@ -149,6 +154,11 @@ void PlayerCore::advanceFrame()
     runQueuedActions();
     serveSounds();
     runQueuedActions();
+    m_frameTimeMs += 1000.0 / std::max(0.01, frameRate());
+    if (m_interpreter && m_root) {
+        m_interpreter->runTimers(timeMs());
+        runQueuedActions();
+    }
     afterChange(before);
 }
 
@@ -173,7 +183,13 @@ void PlayerCore::runQueuedActions()
         m_queue.pop_front();
         if (m_interpreter->budgetExhausted())
             continue;
-        if (avm1::Clip* clip = clipByPath(next.clipPath))
+        // Actions of a clip removed since they were queued are dropped with it.
+        avm1::Clip* clip = next.clip ? next.clip->clip : clipByPath(next.clipPath);
+        if (clip && next.construct)
+            constructRegistered(*clip);
+        else if (clip && !next.method.empty())
+            m_interpreter->runMethod(*clip, next.method);
+        else if (clip)
             m_interpreter->run(next.code, *clip);
     }
     m_queue.clear();
@@ -248,23 +264,93 @@ void PlayerCore::queueActions(const std::vector<uint8_t>& code, MovieClip& clip)
 {
     if (!m_library || code.empty())
         return;
-    m_queue.push_back({m_library->code(code), clip.targetPath()});
+    m_queue.push_back({m_library->code(code), clip.targetPath(), clip.anchor(), {}, false});
+}
+
+void PlayerCore::queueMethod(MovieClip& clip, const std::string& method)
+{
+    m_queue.push_back({nullptr, clip.targetPath(), clip.anchor(), method, false});
 }
 
 void PlayerCore::queueInitActions(const swf::DoInitAction& init)
 {
     if (!m_root || !m_initDone.insert(init.spriteId).second)
         return;
-    m_queue.push_front({m_library->code(init.actions), m_root->targetPath()});
+    m_queue.push_front({m_library->code(init.actions), m_root->targetPath(), m_root->anchor(), {}, false});
 }
 
-void PlayerCore::setBackground(swf::Rgba color)
+uint16_t PlayerCore::exportedCharacter(const std::string& linkage) const
 {
-    if (color.argb() != m_movieBackground.argb()) {
-        m_movieBackground = color;
-        invalidate();
-    }
+    if (!m_movie)
+        return 0;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.name == linkage)
+            return asset.id;
+    // Older movies look their symbols up regardless of case.
+    if (swfVersion() < 7)
+        for (const swf::ExportedAsset& asset : m_movie->exports)
+            if (asset.name.size() == linkage.size() &&
+                std::equal(asset.name.begin(), asset.name.end(), linkage.begin(), [](char a, char b) {
+                    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+                }))
+                return asset.id;
+    return 0;
 }
+
+void PlayerCore::queueConstruct(MovieClip& clip)
+{
+    if (!m_movie || !clip.characterId())
+        return;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.id == clip.characterId()) {
+            Pending p{nullptr, clip.targetPath(), clip.anchor(), {}, false};
+            p.construct = true;
+            m_queue.push_back(std::move(p));
+            return;
+        }
+}
+
+void PlayerCore::constructRegistered(avm1::Clip& clip)
+{
+    auto* movieClip = dynamic_cast<MovieClip*>(&clip);
+    if (!m_movie || !m_interpreter || !movieClip)
+        return;
+    for (const swf::ExportedAsset& asset : m_movie->exports)
+        if (asset.id == movieClip->characterId()) {
+            const avm1::Value cls = m_interpreter->registeredClass(asset.name);
+            if (cls.type == avm1::Value::Type::Object) {
+                m_interpreter->construct(clip, cls);
+                return;
+            }
+        }
+}
+
+std::string PlayerCore::qualityName() const
+{
+    switch (m_quality) {
+    case Quality::Low:
+    case Quality::AutoLow: return "LOW";
+    case Quality::Medium: return "MEDIUM";
+    case Quality::Best: return "BEST";
+    case Quality::High:
+    case Quality::AutoHigh: break;
+    }
+    return "HIGH";
+}
+
+void PlayerCore::setQualityName(const std::string& name)
+{
+    std::string n = name;
+    for (char& c : n)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (n == "LOW") setQuality(Quality::Low);
+    else if (n == "MEDIUM") setQuality(Quality::Medium);
+    else if (n == "HIGH") setQuality(Quality::High);
+    else if (n == "BEST") setQuality(Quality::Best);
+}
+
+// toggleHighQuality: low goes high, anything else goes low.
+void PlayerCore::setQualityToggle() { setQuality(m_quality == Quality::Low ? Quality::High : Quality::Low); }
 
 int PlayerCore::swfVersion() const { return m_movie ? m_movie->header.version : 10; }
 
@@ -317,7 +403,11 @@ void PlayerCore::trace(const std::string& message)
         m_callbacks.trace(message);
 }
 
-double PlayerCore::timeMs() const { return static_cast<double>(m_scheduler.NowMs() - m_loadedAtMs); }
+// Movie time: the clock's since loading, or the frames' when they were driven faster.
+double PlayerCore::timeMs() const
+{
+    return std::max(static_cast<double>(m_scheduler.NowMs() - m_loadedAtMs), m_frameTimeMs);
+}
 
 uint32_t PlayerCore::random()
 {

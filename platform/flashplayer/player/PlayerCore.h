@@ -87,6 +87,11 @@ public:
     void mouseMove(int x, int y);
     void mouseDown(int x, int y);
     void mouseUp(int x, int y);
+    // Keys by their key codes (Tab 9, Enter 13, A 65, ...) and the character typed.
+    void keyDown(int keyCode, int charCode);
+    void keyUp(int keyCode, int charCode);
+    void mouseWheel(int delta);
+    void windowFocus(bool focused);
 
     bool setVariable(const std::string& path, const std::string& value);
     std::string getVariable(const std::string& path);
@@ -94,16 +99,21 @@ public:
     // ClipContext
     std::unique_ptr<DisplayObject> instantiate(uint16_t characterId, MovieClip* parent) override;
     void queueActions(const std::vector<uint8_t>& code, MovieClip& clip) override;
+    void queueMethod(MovieClip& clip, const std::string& method) override;
     void queueInitActions(const swf::DoInitAction& init) override;
-    void setBackground(swf::Rgba color) override;
     int swfVersion() const override;
     std::string newInstanceName() override;
     swf::Point mouseIn(const MovieClip& clip) const override;
     swf::Rect boundsInParent(const DisplayObject& object) override;
     std::optional<swf::Rect> boundsInSelf(const DisplayObject& object) override;
     bool hitTest(const DisplayObject& object, double stageX, double stageY, bool shape) override;
-    void invalidate() override { m_dirty = true; }
+    void invalidate() override { m_dirty = true; }   // both interfaces
     int maxNestingDepth() const override { return m_limits.maxNestingDepth; }
+    std::string qualityName() const override;
+    uint16_t exportedCharacter(const std::string& linkage) const override;
+    void queueConstruct(MovieClip& clip) override;
+    void setQualityName(const std::string& name) override;
+    void setQualityToggle() override;
     DrawingBudget* drawingBudget() override { return &m_drawingBudget; }
     Library* library() override { return m_library.get(); }
 
@@ -113,6 +123,7 @@ public:
     void getURL(const std::string& url, const std::string& target) override;
     void trace(const std::string& message) override;
     double timeMs() const override;
+    double wallClockMs() const override { return m_loadedAtWallMs + timeMs(); }
     uint32_t random() override;
     std::shared_ptr<BitmapSurface> exportedBitmap(const std::string& name) override;
     void drawClip(avm1::Clip& source, BitmapSurface& target, const std::array<double, 6>& matrix,
@@ -124,6 +135,14 @@ public:
                        const std::vector<avm1::Value>& args) override;
     void attachVideo(avm1::Clip& video, const std::shared_ptr<avm1::Object>& stream) override;
     bool clearVideo(avm1::Clip& video) override;
+    void constructClip(avm1::Clip& clip) override { constructRegistered(clip); }
+    void loadText(const std::string& url, std::shared_ptr<avm1::Object> receiver) override;
+    bool isKeyDown(int keyCode) const override;
+    int lastKeyCode() const override { return m_lastKey; }
+    int lastCharCode() const override { return m_lastAscii; }
+    avm1::Value focusedValue() override;
+    bool setFocusTo(avm1::Clip* target) override;
+    std::array<double, 2> mousePixels() const override { return {m_mouse.x / 20.0, m_mouse.y / 20.0}; }
 
     void startSound(const swf::StartSound& start, MovieClip& clip) override;
     void soundStreamBlock(const swf::SoundStreamBlock& block, MovieClip& clip, int frame) override;
@@ -138,9 +157,28 @@ public:
     render::Matrix stageMatrix() const;
 
 private:
+    void constructRegistered(avm1::Clip& clip);
+    DisplayObject* focused();
+    avm1::Value focusValue(DisplayObject* object);
+    void moveFocus(DisplayObject* to, bool byKeyboard);
+    std::vector<DisplayObject*> tabOrder();
+    void tabFocus(bool backwards);
+    void drawFocusRect(const render::Matrix& stageToSurface);
+    // Calls object.broadcastMessage(event, args) on a global (Key, Mouse, Selection).
+    void broadcast(const char* object, const char* event, std::vector<avm1::Value> args = {});
+    void clipEventToAll(uint32_t eventBit);
+    static int swfKeyCode(int keyCode, int charCode);
+    MovieClip* handlerClipAt(double stageX, double stageY);
+    void clipButtonsMove();
+    void clipButtonsDown();
+    void clipButtonsUp();
+
     struct Pending {
         std::shared_ptr<const std::vector<uint8_t>> code;
         std::string clipPath;
+        std::shared_ptr<avm1::ClipAnchor> clip;   // the clip the actions belong to
+        std::string method;                       // or its handler to call
+        bool construct = false;                   // or the class registered for it
     };
     struct ButtonKey {
         std::string parentPath;
@@ -153,10 +191,12 @@ private:
         std::string url;          // resolved; empty: unload
         std::string target;       // clip path or "_levelN"
         std::shared_ptr<avm1::Object> loader;   // MovieClipLoader that hears the events
+        bool text = false;        // LoadVars.load: the bytes go to `loader` as text
     };
     // Serves the loads asked for before this advance (PlayerLoading.cpp).
     void serveLoads(int& loadsLeft);
     bool loadInClip(const LoadRequest& request, const std::vector<uint8_t>& bytes);
+    void deliverText(const LoadRequest& request, const std::optional<std::vector<uint8_t>>& bytes);
     void loadEvent(const LoadRequest& request, const char* event, std::vector<avm1::Value> extra = {});
 
     struct NetStreamEntry {
@@ -243,12 +283,24 @@ private:
     int m_viewWidth = 0;
     int m_viewHeight = 0;
     int64_t m_loadedAtMs = 0;
+    double m_frameTimeMs = 0;   // frame durations run since loading
+    double m_loadedAtWallMs = 0;   // the wall clock when the movie was loaded
     uint32_t m_random = 0x2545F491;
     int m_instanceCounter = 0;
     swf::Point m_mouse;          // stage twips
+    swf::Point m_lastMoveAt{-1, -1};
     bool m_mouseDown = false;
     std::optional<ButtonKey> m_hover;
     std::optional<ButtonKey> m_pressed;
+    std::shared_ptr<avm1::ClipAnchor> m_hoverClip;     // clips acting as buttons
+    std::shared_ptr<avm1::ClipAnchor> m_pressedClip;
+    bool m_pressedOver = false;
+    std::set<int> m_keysDown;
+    int m_lastKey = 0;
+    int m_lastAscii = 0;
+    uint64_t m_focusSerial = 0;   // the focused object (0: none)
+    bool m_focusRectShown = false;
+    bool m_focusRolledOver = false;   // the focused object was rolled over by the keyboard
 };
 
 }  // namespace flash

@@ -169,6 +169,13 @@ void PlayerCore::mouseMove(int x, int y)
             m_hover = now;
         }
     }
+    if (!under)
+        clipButtonsMove();
+    if (m_mouse.x != m_lastMoveAt.x || m_mouse.y != m_lastMoveAt.y) {
+        m_lastMoveAt = m_mouse;
+        broadcast("Mouse", "onMouseMove");
+        clipEventToAll(swf::ClipEventMouseMove);
+    }
     runQueuedActions();
     afterChange(before);
 }
@@ -179,16 +186,23 @@ void PlayerCore::mouseDown(int x, int y)
         return;
     mouseMove(x, y);
     m_mouseDown = true;
-    if (!m_hover)
-        return;
-    ButtonObject* button = findButton(*m_hover);
-    if (!button)
-        return;
     const int before = m_root->frame();
     m_interpreter->resetBudget();
-    m_pressed = m_hover;
-    buttonTransition(*button, swf::OverUpToOverDown);
-    button->setState(ButtonObject::State::Down);
+    // A click takes the keyboard's focus rectangle away.
+    if (m_focusRectShown) {
+        m_focusRectShown = false;
+        invalidate();
+    }
+    broadcast("Mouse", "onMouseDown");
+    clipEventToAll(swf::ClipEventMouseDown);
+    ButtonObject* button = m_hover ? findButton(*m_hover) : nullptr;
+    if (button) {
+        m_pressed = m_hover;
+        buttonTransition(*button, swf::OverUpToOverDown);
+        button->setState(ButtonObject::State::Down);
+    } else {
+        clipButtonsDown();
+    }
     runQueuedActions();
     afterChange(before);
 }
@@ -217,10 +231,25 @@ void PlayerCore::mouseUp(int x, int y)
                 m_hover.reset();
             }
         }
+    } else {
+        clipButtonsUp();
     }
+    broadcast("Mouse", "onMouseUp");
+    clipEventToAll(swf::ClipEventMouseUp);
     runQueuedActions();
     afterChange(before);
     mouseMove(x, y);
+}
+
+void PlayerCore::mouseWheel(int delta)
+{
+    if (!m_root)
+        return;
+    const int before = m_root->frame();
+    m_interpreter->resetBudget();
+    broadcast("Mouse", "onMouseWheel", {avm1::Value::fromNumber(delta)});
+    runQueuedActions();
+    afterChange(before);
 }
 
 }  // namespace flash

@@ -44,6 +44,34 @@ void PlayerCore::loadInto(const std::string& url, const std::string& target, std
     m_loads.push_back({url.empty() ? std::string() : resolveMediaUrl(m_url, url), target, std::move(loader)});
 }
 
+void PlayerCore::loadText(const std::string& url, std::shared_ptr<avm1::Object> receiver)
+{
+    constexpr size_t kMaxWaiting = 256;
+    if (m_loads.size() >= kMaxWaiting || !receiver || url.empty())
+        return;
+    LoadRequest request{resolveMediaUrl(m_url, url), {}, std::move(receiver)};
+    request.text = true;
+    m_loads.push_back(std::move(request));
+}
+
+void PlayerCore::deliverText(const LoadRequest& request, const std::optional<std::vector<uint8_t>>& bytes)
+{
+    if (!m_interpreter)
+        return;
+    const avm1::Value receiver = avm1::Value::fromObject(request.loader);
+    const avm1::Value text = bytes ? avm1::Value::fromString(std::string(bytes->begin(), bytes->end())) : avm1::Value{};
+    const avm1::Value onData = m_interpreter->getMember(receiver, "onData");
+    if (onData.type == avm1::Value::Type::Object && onData.object->isFunction()) {
+        m_interpreter->runHandler(receiver, "onData", {text});
+        return;
+    }
+    if (bytes) {
+        m_interpreter->runHandler(receiver, "decode", {text});
+        request.loader->set("loaded", avm1::Value::fromBool(true));
+    }
+    m_interpreter->runHandler(receiver, "onLoad", {avm1::Value::fromBool(bytes.has_value())});
+}
+
 double PlayerCore::loadedBytes(const std::string& targetPath) const
 {
     const auto it = m_loadedBytes.find(targetPath);
@@ -77,6 +105,17 @@ void PlayerCore::serveLoads(int& loadsLeft)
     m_loads.erase(m_loads.begin(), m_loads.begin() + count);
     for (const LoadRequest& request : batch) {
         const std::shared_ptr<const swf::Movie> before = m_movie;
+        if (request.text) {
+            std::optional<std::vector<uint8_t>> bytes;
+            if (m_callbacks.fetch)
+                bytes = m_callbacks.fetch(request.url, m_limits.maxFetchBytes);
+            if (bytes && bytes->size() > m_limits.maxFetchBytes)
+                bytes.reset();
+            deliverText(request, bytes);
+            if (m_movie != before)
+                return;
+            continue;
+        }
         const int level = levelOf(request.target);
         MovieClip* clip = level >= 0 ? (level == 0 ? m_root.get() : nullptr)
                                      : dynamic_cast<MovieClip*>(clipByPath(request.target));

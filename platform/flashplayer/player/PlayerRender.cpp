@@ -39,6 +39,8 @@ void unite(std::optional<swf::Rect>& into, const swf::Rect& r)
     into->yMax = std::max(into->yMax, r.yMax);
 }
 
+}  // namespace
+
 // Bounds of a character instance in its own space, children included.
 std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObject& object, int nesting)
 {
@@ -83,6 +85,8 @@ std::optional<swf::Rect> localBounds(const swf::Movie& movie, const DisplayObjec
         return swf::Rect{0, b->width * 20, 0, b->height * 20};
     return std::nullopt;
 }
+
+namespace {
 
 bool insideRect(const swf::Rect& r, double x, double y)
 {
@@ -162,6 +166,7 @@ void PlayerCore::render(const PixelBuffer& target, int originX, int originY)
         DisplayDrawer drawer(*m_library, m_limits.maxNestingDepth, setup.quality >= render::Quality::High);
         drawer.setStageToSurface(setup.stageToSurface);
         drawer.drawClipContent(*m_root, render::Matrix{}, render::ColorTransform{}, 0);
+        drawFocusRect(setup.stageToSurface);
     }
     m_renderer->endFrame();
     m_dirty = false;

@@ -1,6 +1,8 @@
 #include "RenderCommand.h"
 
+#include "MediaUrl.h"
 #include "Player.h"
+#include "ScriptedInput.h"
 
 #include "swf/Reader.h"
 
@@ -11,8 +13,12 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 namespace flash {
 
@@ -22,7 +28,35 @@ constexpr int kMaxFrame = 1'000'000;
 constexpr int kMaxSide = 16384;
 
 const char* const kUsage =
-    "usage: tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n";
+    "usage: tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
+    "                      [--quality low|medium|high|best] [--input EVENTS]\n"
+    "  --quality  the player's quality: low draws without anti-aliasing (default high)\n"
+    "  --input    a text file of timed events, one per line: TIME EVENT ARGS, TIME in\n"
+    "             milliseconds of movie time or fN (just after frame N is shown);\n"
+    "             events: move X Y, down X Y, up X Y, click X Y, wheel DELTA, key NAME,\n"
+    "             keydown NAME, keyup NAME, type TEXT, focus in|out\n";
+
+// The bytes behind a URL the movie asks for, when it names a local file. URLs were
+// resolved against the movie's own path, so what a movie names relatively stays in
+// its folder; only a path that says so (absolute, or climbing with ..) leaves it.
+std::optional<std::vector<uint8_t>> readLocal(const std::string& url, size_t maxBytes)
+{
+    const std::optional<std::string> path = localPathOf(url);
+    if (!path || path->empty())
+        return std::nullopt;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(*path, ec);
+    if (ec || size > maxBytes || !std::filesystem::is_regular_file(*path, ec))
+        return std::nullopt;
+    std::ifstream in(*path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!in)
+        return std::nullopt;
+    return bytes;
+}
 
 bool parseInt(const std::string& text, int& value)
 {
@@ -39,6 +73,18 @@ bool parseSize(const std::string& text, int& width, int& height)
 }
 
 }  // namespace
+
+std::optional<Quality> qualityByName(const std::string& name)
+{
+    std::string n = name;
+    for (char& c : n)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (n == "low") return Quality::Low;
+    if (n == "medium") return Quality::Medium;
+    if (n == "high") return Quality::High;
+    if (n == "best") return Quality::Best;
+    return std::nullopt;
+}
 
 std::optional<RenderRequest> parseRenderArguments(const std::vector<std::string>& args, std::string& error)
 {
@@ -61,6 +107,20 @@ std::optional<RenderRequest> parseRenderArguments(const std::vector<std::string>
             ++i;
         } else if (a == "--transparent") {
             request.transparent = true;
+        } else if (a == "--quality") {
+            const std::optional<Quality> q = i + 1 < args.size() ? qualityByName(args[i + 1]) : std::nullopt;
+            if (!q) {
+                error = "--quality needs low, medium, high or best";
+                return std::nullopt;
+            }
+            request.quality = *q;
+            ++i;
+        } else if (a == "--input") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = "--input needs a file of timed events";
+                return std::nullopt;
+            }
+            request.inputScript = args[++i];
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return std::nullopt;
@@ -90,10 +150,28 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << "tovrane render: cannot read " << request->input << ": " << movie.error().message << "\n";
         return 1;
     }
+    std::vector<InputEvent> events;
+    if (!request->inputScript.empty()) {
+        std::ifstream in(request->inputScript, std::ios::binary);
+        if (!in) {
+            err << "tovrane render: cannot read " << request->inputScript << "\n";
+            return 1;
+        }
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string error;
+        std::optional<std::vector<InputEvent>> parsed = parseInputScript(text, error);
+        if (!parsed) {
+            err << "tovrane render: " << request->inputScript << ", " << error << "\n";
+            return 2;
+        }
+        events = std::move(*parsed);
+    }
 
     VirtualClock clock;
     Player player(&clock);
     player.setTransparent(request->transparent);
+    player.setQuality(request->quality);
+    player.setFetchHandler(readLocal);
     if (request->width > 0)
         player.setViewSize(request->width, request->height);
     if (!player.load(std::make_shared<const swf::Movie>(std::move(movie).value()), request->input)) {
@@ -107,8 +185,20 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             << " is past its end\n";
         return 1;
     }
-    // Frame 1 is shown on loading; the clock runs the other N - 1 at the movie's rate.
-    const int64_t until = static_cast<int64_t>(std::ceil((request->frame - 1) * 1000.0 / player.frameRate() - 1e-9));
+    // Frame 1 is shown on loading; the clock runs the other N - 1 at the movie's rate,
+    // stopping at each scripted event's time to hand it in.
+    const double rate = player.frameRate();
+    const int64_t until = static_cast<int64_t>(std::ceil((request->frame - 1) * 1000.0 / rate - 1e-9));
+    std::stable_sort(events.begin(), events.end(), [rate](const InputEvent& a, const InputEvent& b) {
+        return eventTimeMs(a, rate) < eventTimeMs(b, rate);
+    });
+    for (const InputEvent& e : events) {
+        const double at = eventTimeMs(e, rate);
+        if (at > double(until))
+            break;
+        clock.AdvanceTo(static_cast<int64_t>(std::ceil(at - 1e-9)));
+        deliverInput(player, e);
+    }
     clock.AdvanceTo(until);
 
     const int width = player.viewWidth(), height = player.viewHeight();

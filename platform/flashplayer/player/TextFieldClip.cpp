@@ -310,7 +310,7 @@ bool TextFieldClip::getNamed(const std::string& name, avm1::Value& out)
     else if (name == "textWidth") out = V::fromNumber(std::round(measure().textWidth / 20));
     else if (name == "textHeight") out = V::fromNumber(std::round(measure().textHeight / 20));
     else if (name == "styleSheet") out = m_styleSheet;
-    else if (name == "_parent") out = m_field.parent ? V::fromClip(m_field.parent->targetPath()) : V{};
+    else if (name == "_parent") out = m_field.parent ? V::fromClip(m_field.parent) : V{};
     else return false;
     return true;
 }

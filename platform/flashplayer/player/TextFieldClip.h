@@ -37,6 +37,7 @@ class TextFieldClip final : public avm1::Clip {
 public:
     TextFieldClip(DisplayObject& field, bool caseSensitive, ClipContext* context, const swf::EditText& settings);
 
+    DisplayObject* displayObject() override { return &m_field; }
     std::string targetPath() const override;
     avm1::Clip* parentClip() override;
     avm1::Clip* childClip(std::string_view) override { return nullptr; }

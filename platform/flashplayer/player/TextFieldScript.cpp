@@ -155,7 +155,7 @@ void installTextFieldScripting(Interpreter& in)
         made->setProperty(avm1::ClipProperty::X, Value::fromNumber(x));
         made->setProperty(avm1::ClipProperty::Y, Value::fromNumber(y));
         // Version 8 answers the new field; older movies get nothing back.
-        return in.swfVersion() >= 8 ? Value::fromClip(made->targetPath()) : Value{};
+        return in.swfVersion() >= 8 ? Value::fromClip(made) : Value{};
     });
     method("getTextFormat", [](Interpreter& in, const Value& self, std::vector<Value>& a) {
         TextFieldClip* field = fieldOf(in, self);

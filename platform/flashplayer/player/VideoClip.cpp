@@ -13,6 +13,8 @@ VideoClip::VideoClip(VideoObject& video, ClipContext& context, bool caseSensitiv
 {
 }
 
+DisplayObject* VideoClip::displayObject() { return &m_video; }
+
 std::string VideoClip::targetPath() const
 {
     return m_video.parent ? m_video.parent->targetPath() + "." + m_video.name : m_video.name;

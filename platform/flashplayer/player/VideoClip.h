@@ -21,6 +21,7 @@ public:
 
     VideoObject& video() { return m_video; }
 
+    DisplayObject* displayObject() override;
     std::string targetPath() const override;
     avm1::Clip* parentClip() override;
     avm1::Clip* childClip(std::string_view) override { return nullptr; }

@@ -11,8 +11,11 @@ struct Interpreter::Activation {
     size_t end = 0;
     std::string originPath;           // the clip the code belongs to
     std::string targetPath;           // the current target, moved by SetTarget
+    std::shared_ptr<ClipAnchor> originClip;   // those clips while they live
+    std::shared_ptr<ClipAnchor> targetClip;
     bool targetValid = true;
     Value self;                       // `this`
+    std::shared_ptr<Object> function; // the script function running (null: a frame's actions)
     std::shared_ptr<Object> locals;   // null outside functions
     std::vector<Value> registers = std::vector<Value>(4);
     // The constant pool in force; functions keep the one they were defined under.

@@ -1,5 +1,7 @@
 #include "BitmapDataClass.h"
 
+#include "DisplayClasses.h"
+
 #include "BitmapSurface.h"
 #include "Interpreter.h"
 
@@ -163,6 +165,110 @@ void installBitmapData(Interpreter& in, Object& display)
         return Value{};
     });
     method("clone", [](Interpreter& in, BitmapSurface& s, std::vector<Value>&) { return wrap(in, s.clone()); });
+    method("noise", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        s.noise(toInt32(number(in, arg(a, 0))), a.size() > 1 ? integer(in, a[1]) : 0,
+                a.size() > 2 ? integer(in, a[2]) : 255, a.size() > 3 ? integer(in, a[3]) : 7,
+                toBoolean(arg(a, 4), in.swfVersion()));
+        return Value{};
+    });
+    method("perlinNoise", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        std::vector<std::array<double, 2>> offsets;
+        const Value list = arg(a, 8);
+        if (list.type == Value::Type::Object)
+            for (int i = 0; i < 16; ++i) {
+                const Value p = list.object->get(std::to_string(i));
+                if (p.type != Value::Type::Object)
+                    break;
+                offsets.push_back({number(in, member(p, "x")), number(in, member(p, "y"))});
+            }
+        s.perlinNoise(number(in, arg(a, 0)), number(in, arg(a, 1)), integer(in, arg(a, 2)),
+                      toInt32(number(in, arg(a, 3))), toBoolean(arg(a, 4), in.swfVersion()),
+                      toBoolean(arg(a, 5), in.swfVersion()), a.size() > 6 ? integer(in, a[6]) : 7,
+                      toBoolean(arg(a, 7), in.swfVersion()), offsets);
+        return Value{};
+    });
+    method("threshold", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0));
+        if (!source || arg(a, 1).type != Value::Type::Object)
+            return Value::fromNumber(0);
+        using T = BitmapSurface::ThresholdTest;
+        static const std::pair<const char*, T> tests[] = {{"<", T::Less}, {"<=", T::LessOrEqual}, {">", T::Greater},
+            {">=", T::GreaterOrEqual}, {"==", T::Equal}, {"!=", T::NotEqual}};
+        const std::string op = toString(arg(a, 3), in.swfVersion());
+        const auto it = std::find_if(std::begin(tests), std::end(tests), [&](const auto& t) { return op == t.first; });
+        if (it == std::end(tests))
+            return Value::fromNumber(0);
+        const uint32_t mask = a.size() > 6 ? colour(in, a[6]) : 0xFFFFFFFFu;
+        return Value::fromNumber(double(s.threshold(*source, boxOf(in, a[1]), integer(in, member(arg(a, 2), "x")),
+                                                    integer(in, member(arg(a, 2), "y")), it->second,
+                                                    colour(in, arg(a, 4)), colour(in, arg(a, 5)), mask,
+                                                    toBoolean(arg(a, 7), in.swfVersion()))));
+    });
+    method("getColorBoundsRect", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const PixelBox b = s.colorBounds(colour(in, arg(a, 0)), colour(in, arg(a, 1)),
+                                         a.size() < 3 || toBoolean(a[2], in.swfVersion()));
+        return make(in, "geom", "Rectangle", {{"x", b.x}, {"y", b.y}, {"width", b.width}, {"height", b.height}});
+    });
+    method("hitTest", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const int x = integer(in, member(arg(a, 0), "x")), y = integer(in, member(arg(a, 0), "y"));
+        const uint32_t threshold = uint32_t(std::clamp(integer(in, arg(a, 1)), 0, 255));
+        const Value other = arg(a, 2);
+        if (const std::shared_ptr<BitmapSurface> bitmap = surfaceOf(other)) {
+            const uint32_t second = a.size() > 4 ? uint32_t(std::clamp(integer(in, a[4]), 0, 255)) : 1;
+            return Value::fromBool(s.hitBitmap(x, y, threshold, *bitmap, integer(in, member(arg(a, 3), "x")),
+                                               integer(in, member(arg(a, 3), "y")), second));
+        }
+        if (other.type != Value::Type::Object)
+            return Value::fromBool(false);
+        if (other.object->has("width")) {   // a rectangle, in the space the bitmap sits at (x, y)
+            PixelBox box = boxOf(in, other);
+            box.x -= x;
+            box.y -= y;
+            return Value::fromBool(s.hitAlpha(box, threshold));
+        }
+        const int px = integer(in, member(other, "x")) - x, py = integer(in, member(other, "y")) - y;
+        return Value::fromBool(s.hitAlpha({px, py, 1, 1}, threshold));
+    });
+    method("scroll", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        s.scroll(std::clamp(integer(in, arg(a, 0)), -kMaxBitmapSide, kMaxBitmapSide),
+                 std::clamp(integer(in, arg(a, 1)), -kMaxBitmapSide, kMaxBitmapSide));
+        return Value{};
+    });
+    method("merge", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0));
+        if (!source || arg(a, 1).type != Value::Type::Object)
+            return Value{};
+        s.merge(*source, boxOf(in, a[1]), integer(in, member(arg(a, 2), "x")), integer(in, member(arg(a, 2), "y")),
+                {integer(in, arg(a, 3)), integer(in, arg(a, 4)), integer(in, arg(a, 5)), integer(in, arg(a, 6))});
+        return Value{};
+    });
+    method("paletteMap", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0));
+        if (!source || arg(a, 1).type != Value::Type::Object)
+            return Value{};
+        std::array<std::optional<std::array<uint32_t, 256>>, 4> maps;
+        for (int c = 0; c < 4; ++c) {
+            const Value list = arg(a, 3 + c);
+            if (list.type != Value::Type::Object)
+                continue;
+            std::array<uint32_t, 256> m{};
+            for (int i = 0; i < 256; ++i)
+                m[i] = colour(in, list.object->get(std::to_string(i)));
+            maps[c] = m;
+        }
+        s.paletteMap(*source, boxOf(in, a[1]), integer(in, member(arg(a, 2), "x")), integer(in, member(arg(a, 2), "y")),
+                     maps);
+        return Value{};
+    });
+    method("applyFilter", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {
+        const std::shared_ptr<BitmapSurface> source = surfaceOf(arg(a, 0));
+        const std::optional<swf::Filter> filter = filterFromScript(in, arg(a, 3));
+        if (!source || arg(a, 1).type != Value::Type::Object || !filter)
+            return Value::fromNumber(-1);
+        s.applyFilter(*source, boxOf(in, a[1]), integer(in, member(arg(a, 2), "x")),
+                      integer(in, member(arg(a, 2), "y")), *filter);
+        return Value::fromNumber(0);
+    });
     // draw(source, matrix, colorTransform, blendMode, clipRect, smoothing): a clip is
     // drawn by the renderer; another bitmap is laid over by the matrix's translation.
     method("draw", [](Interpreter& in, BitmapSurface& s, std::vector<Value>& a) {

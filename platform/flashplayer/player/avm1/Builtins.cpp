@@ -1,11 +1,15 @@
 // The built-in objects scripts lean on most: MovieClip methods, Math, Object, Array
 // and a few global functions.
 #include "BitmapDataClass.h"
+#include "DateClass.h"
+#include "DisplayClasses.h"
+#include "InputClasses.h"
 #include "DrawingMethods.h"
 #include "Interpreter.h"
 #include "LoaderClasses.h"
 #include "NetStreamClasses.h"
 #include "SoundClass.h"
+#include "StandardClasses.h"
 
 #include <array>
 #include <cmath>
@@ -143,7 +147,6 @@ void installGlobals(Object& global, const std::shared_ptr<Object>& objectProto)
                 o.set(std::to_string(i), a[i]);
         return self;
     });
-    array->set("prototype", Value::fromObject(std::make_shared<Object>(true)));
     global.set("Array", Value::fromObject(array));
 }
 
@@ -221,12 +224,25 @@ void Interpreter::installBuiltins()
 {
     m_objectPrototype = std::make_shared<Object>(m_version >= 7);
     m_clipMethods = std::make_shared<Object>(m_version >= 7);
+    m_classes = std::make_shared<Object>(m_version >= 7);
+    for (auto* proto : {&m_functionPrototype, &m_arrayPrototype, &m_stringPrototype, &m_numberPrototype,
+                        &m_booleanPrototype}) {
+        *proto = std::make_shared<Object>(m_version >= 7);
+        (*proto)->prototype = m_objectPrototype;
+    }
+    m_arrayPrototype->isArray = true;
+    m_clipMethods->prototype = m_objectPrototype;
     installClipMethods(*m_clipMethods);
     installDrawingMethods(*m_clipMethods);
     installLoaderMethods(*m_clipMethods);
     installVideoMethods(*m_clipMethods);
     installMath(*m_globals);
     installGlobals(*m_globals, m_objectPrototype);
+    installStandardClasses(*this, *m_globals);
+    auto movieClip = nativeFunction([](Interpreter&, const Value& self, std::vector<Value>&) { return self; });
+    movieClip->set("prototype", Value::fromObject(m_clipMethods));
+    m_clipMethods->set("constructor", Value::fromObject(movieClip));
+    m_globals->set("MovieClip", Value::fromObject(movieClip));
     installColor(*m_globals);
     installDrawingClasses(*this, *m_globals);
     installLoaderClasses(*m_globals);
@@ -234,6 +250,9 @@ void Interpreter::installBuiltins()
     installSoundClass(*m_globals);
     installBitmapClasses(*this, *m_globals);
     installBitmapMethods(*m_clipMethods);
+    installDisplayClasses(*this, *m_globals, *m_clipMethods);
+    installInputClasses(*this, *m_globals);
+    installDateClass(*this, *m_globals);
 }
 
 }  // namespace flash::avm1

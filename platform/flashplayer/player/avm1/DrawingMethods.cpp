@@ -1,4 +1,7 @@
 #include "DrawingMethods.h"
+#include "StandardClasses.h"
+
+#include "BitmapSurface.h"
 
 #include "Drawing.h"
 #include "Interpreter.h"
@@ -214,6 +217,29 @@ void installDrawingMethods(Object& m)
         return Value{};
     });
     method("endFill", [](Interpreter&, Clip& c, std::vector<Value>&) { c.drawing().endFill(); return Value{}; });
+    // beginBitmapFill(bitmap, matrix, repeat = true, smoothing = false)
+    method("beginBitmapFill", [](Interpreter& in, Clip& c, std::vector<Value>& a) {
+        const Value bitmap = arg(a, 0);
+        auto surface = bitmap.type == Value::Type::Object ? std::dynamic_pointer_cast<BitmapSurface>(bitmap.object->state)
+                                                          : nullptr;
+        swf::Matrix matrix;
+        const Value m = arg(a, 1);
+        if (m.type == Value::Type::Object) {
+            auto n = [&](const char* key, double fallback) {
+                const double v = m.object->has(key) ? number(in, m.object->get(key)) : fallback;
+                return std::isfinite(v) ? std::clamp(v, -1e6, 1e6) : fallback;
+            };
+            matrix.a = n("a", 1);
+            matrix.b = n("b", 0);
+            matrix.c = n("c", 0);
+            matrix.d = n("d", 1);
+            matrix.tx = swf::Twips(std::lround(n("tx", 0) * 20));
+            matrix.ty = swf::Twips(std::lround(n("ty", 0) * 20));
+        }
+        c.drawing().beginBitmapFill(std::move(surface), matrix, a.size() < 3 || toBoolean(a[2], in.swfVersion()),
+                                    toBoolean(arg(a, 3), in.swfVersion()));
+        return Value{};
+    });
     method("lineStyle", [](Interpreter& in, Clip& c, std::vector<Value>& a) {
         c.drawing().lineStyle(lineStyleOf(in, a));
         return Value{};
@@ -244,7 +270,7 @@ void installDrawingMethods(Object& m)
         if (a.size() < 2)
             return Value{};
         Clip* made = c.createEmptyClip(text(in, a[0]), clampInt(number(in, a[1])));
-        return made ? Value::fromClip(made->targetPath()) : Value{};
+        return made ? Value::fromClip(made) : Value{};
     });
     method("getNextHighestDepth", [](Interpreter&, Clip& c, std::vector<Value>&) {
         return Value::fromNumber(c.nextHighestDepth());
@@ -286,9 +312,13 @@ void installDrawingMethods(Object& m)
 void installDrawingClasses(Interpreter& in, Object& global)
 {
     const std::array<double, 2> stage = in.host().stageSizePixels();
-    auto stageObject = std::make_shared<Object>(false);
+    // Stage broadcasts to its listeners (onResize) like Key and Mouse.
+    std::shared_ptr<Object> stageObject = makeBroadcaster(in);
     stageObject->set("width", Value::fromNumber(stage[0]));
     stageObject->set("height", Value::fromNumber(stage[1]));
+    stageObject->set("scaleMode", Value::fromString("showAll"));
+    stageObject->set("align", Value::fromString(""));
+    stageObject->set("showMenu", Value::fromBool(true));
     global.set("Stage", Value::fromObject(stageObject));
 
     // flash.geom.Matrix, enough for gradient boxes. The packages may exist already:

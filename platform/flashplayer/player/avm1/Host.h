@@ -11,6 +11,7 @@
 #include <vector>
 
 namespace flash {
+class DisplayObject;
 class Drawing;
 class BitmapSurface;
 }
@@ -33,8 +34,25 @@ inline constexpr double kEmptyBounds = 6710886.35;
 // A movie clip as scripts see it.
 class Clip {
 public:
-    virtual ~Clip() = default;
+    Clip() = default;
+    Clip(const Clip&) = delete;
+    Clip& operator=(const Clip&) = delete;
+    virtual ~Clip()
+    {
+        if (m_anchor)
+            m_anchor->clip = nullptr;
+    }
+    // What references to this clip hold; cleared when the clip dies.
+    const std::shared_ptr<ClipAnchor>& anchor()
+    {
+        if (!m_anchor)
+            m_anchor = std::make_shared<ClipAnchor>(ClipAnchor{this});
+        return m_anchor;
+    }
 
+    // The display object behind the clip (null: none), for the members every display
+    // object shares (transform, filters, blendMode, ...).
+    virtual flash::DisplayObject* displayObject() { return nullptr; }
     virtual std::string targetPath() const = 0;     // "_level0.a.b"
     virtual Clip* parentClip() = 0;                 // null for the root
     virtual Clip* childClip(std::string_view instanceName) = 0;
@@ -88,6 +106,9 @@ public:
         (void)bitmap, (void)depth, (void)smoothing;
         return false;
     }
+
+private:
+    std::shared_ptr<ClipAnchor> m_anchor;
 };
 
 class Host {
@@ -97,10 +118,28 @@ public:
     // Absolute path as made by Clip::targetPath(); null when the clip is gone.
     virtual Clip* clipByPath(const std::string& path) = 0;
     virtual void getURL(const std::string& url, const std::string& target) = 0;
+    // Something scripts changed needs drawing again.
+    virtual void invalidate() {}
+    // Key: the keys held (key codes), the last key and character pressed or released.
+    virtual bool isKeyDown(int keyCode) const { (void)keyCode; return false; }
+    virtual int lastKeyCode() const { return 0; }
+    virtual int lastCharCode() const { return 0; }
+    // Selection: what has the focus (null: nothing); setFocus (null: none).
+    virtual Value focusedValue() { return Value::null(); }
+    virtual bool setFocusTo(Clip* target) { (void)target; return false; }
+    // LoadVars.load: the text at `url` reaches `receiver` on a later frame, through its
+    // onData(text) when it has one, else decoded into it before onLoad(success).
+    virtual void loadText(const std::string& url, std::shared_ptr<Object> receiver) { (void)url, (void)receiver; }
+    // Makes a script-made clip an instance of the class registered for its symbol.
+    virtual void constructClip(Clip& clip) { (void)clip; }
+    // The mouse on the stage, pixels.
+    virtual std::array<double, 2> mousePixels() const { return {0, 0}; }
     virtual void trace(const std::string& message) { (void)message; }
     virtual void setQualityToggle() {}
     virtual void stopSounds() {}
     virtual double timeMs() const { return 0; }   // getTimer: movie time, not wall time
+    // Date: milliseconds since 1970 (UTC) now, as the movie sees it.
+    virtual double wallClockMs() const { return timeMs(); }
     // Stage.width and Stage.height, pixels.
     virtual std::array<double, 2> stageSizePixels() const { return {0, 0}; }
     virtual uint32_t random() = 0;                // deterministic per movie

@@ -141,8 +141,8 @@ bool Ops::strictEquals(const Value& a, const Value& b)
     case Value::Type::Null: return true;
     case Value::Type::Bool: return a.boolean == b.boolean;
     case Value::Type::Number: return a.number == b.number;
-    case Value::Type::String:
-    case Value::Type::Clip: return a.text == b.text;
+    case Value::Type::String: return a.text == b.text;
+    case Value::Type::Clip: return sameClip(a, b);
     case Value::Type::Object: return a.object == b.object;
     }
     return false;

@@ -1,6 +1,9 @@
 // Variables, members and clip properties.
 #include "ActionCodes.h"
+#include "DisplayClasses.h"
 #include "Operators.h"
+
+#include <cmath>
 
 namespace flash::avm1 {
 
@@ -106,7 +109,16 @@ bool Ops::names(uint8_t op)
         push(clip ? Value::fromString(clip->targetPath()) : Value::undefined());
         return true;
     }
-    case CloneSprite: pop(); pop(); pop(); return true;   // duplicateMovieClip: not yet
+    case CloneSprite: {
+        const double depth = num(pop());
+        const std::string name = str(pop());
+        const Value source = pop();
+        Clip* clip = source.type == Value::Type::Clip ? in.resolveClip(source)
+                                                       : in.resolvePath(str(source), in.target(act), &act);
+        if (clip && std::isfinite(depth))
+            duplicateClip(in, *clip, name, clampInt(depth), Value{});
+        return true;
+    }
     case RemoveSprite: {
         const Value v = pop();
         Clip* clip = v.type == Value::Type::Clip ? in.resolveClip(v) : in.resolvePath(str(v), in.target(act), &act);

@@ -1,5 +1,6 @@
 // Functions, calls, objects, arrays and classes.
 #include "ActionCodes.h"
+#include "StandardClasses.h"
 #include "Operators.h"
 
 namespace flash::avm1 {
@@ -13,15 +14,23 @@ std::vector<Value> Ops::popArgs()
     return args;
 }
 
-static bool isInstance(const Value& object, const Value& constructor)
+static bool isInstance(Interpreter& in, const Value& object, const Value& constructor)
 {
-    if (object.type != Value::Type::Object || constructor.type != Value::Type::Object)
+    if (constructor.type != Value::Type::Object)
         return false;
     const Value proto = constructor.object->get("prototype");
     if (proto.type != Value::Type::Object)
         return false;
+    // A clip's chain starts at its class, or at MovieClip.prototype.
+    std::shared_ptr<Object> first;
+    if (object.type == Value::Type::Object)
+        first = object.object->prototype;
+    else if (object.type == Value::Type::Clip)
+        first = in.getMember(object, "__proto__").object;
+    else
+        return false;
     int depth = 0;
-    for (auto o = object.object->prototype; o && depth < 32; o = o->prototype, ++depth)
+    for (auto o = first; o && depth < 32; o = o->prototype, ++depth)
         if (o == proto.object)
             return true;
     return false;
@@ -40,7 +49,7 @@ bool Ops::objects(uint8_t op)
         // The timeline's clip is in scope: its methods answer unqualified calls.
         if (function.type != Value::Type::Object || !function.object->isFunction())
             if (Clip* clip = in.target(act)) {
-                const Value c = Value::fromClip(clip->targetPath());
+                const Value c = Value::fromClip(clip);
                 const Value method = in.getMember(c, name);
                 if (method.type == Value::Type::Object && method.object->isFunction()) {
                     function = method;
@@ -55,10 +64,15 @@ bool Ops::objects(uint8_t op)
         const Value object = pop();
         std::vector<Value> args = popArgs();
         const std::string name = str(nameValue);
+        // Methods reached through `super` run on the `this` it stands for.
+        Value self = object;
+        if (object.type == Value::Type::Object && object.object->state)
+            if (const auto* super = dynamic_cast<const SuperState*>(object.object->state.get()))
+                self = super->self;
         if (nameValue.isUndefined() || name.empty())
             push(in.callFunction(object, Value::undefined(), args));
         else
-            push(in.callFunction(in.getMember(object, name), object, args));
+            push(in.callFunction(in.getMember(object, name), self, args));
         return true;
     }
     case NewObject: {
@@ -77,10 +91,7 @@ bool Ops::objects(uint8_t op)
     }
     case InitArray: {
         std::vector<Value> items = popArgs();
-        auto array = in.newObject();
-        array->isArray = true;
-        array->prototype = in.m_objectPrototype;
-        array->set("length", Value::fromNumber(0));
+        auto array = in.newArray();
         for (size_t i = 0; i < items.size(); ++i)
             array->set(std::to_string(i), items[i]);
         push(Value::fromObject(array));
@@ -100,13 +111,13 @@ bool Ops::objects(uint8_t op)
     case InstanceOf: {
         const Value constructor = pop();
         const Value object = pop();
-        pushBool(isInstance(object, constructor));
+        pushBool(isInstance(in, object, constructor));
         return true;
     }
     case CastOp: {
         const Value object = pop();
         const Value constructor = pop();
-        push(isInstance(object, constructor) ? object : Value::null());
+        push(isInstance(in, object, constructor) ? object : Value::null());
         return true;
     }
     case Extends: {
@@ -151,12 +162,13 @@ void Ops::doDefineFunction(bool version2)
     fn->begin = pc;
     fn->end = std::min(pc + codeSize, act.end);
     fn->definedIn = act.targetPath;
+    fn->definedOn = act.targetClip;
     fn->constants = act.constants;
     pc = fn->end;
 
     auto object = in.newObject();
     object->script = fn;
-    object->prototype = in.m_objectPrototype;
+    object->prototype = in.m_functionPrototype;
     auto proto = in.newObject();
     proto->prototype = in.m_objectPrototype;
     proto->set("constructor", Value::fromObject(object));

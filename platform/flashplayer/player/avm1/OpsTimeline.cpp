@@ -83,27 +83,33 @@ bool Ops::timeline(uint8_t op)
         const std::string name = p.str();
         if (name.empty()) {
             act.targetPath = act.originPath;
+            act.targetClip = act.originClip;
             act.targetValid = true;
         } else {
-            Clip* found = in.resolvePath(name, in.m_host.clipByPath(act.originPath), &act);
+            Clip* found = in.resolvePath(name, in.origin(act), &act);
             act.targetValid = found != nullptr;
-            if (found)
+            if (found) {
                 act.targetPath = found->targetPath();
+                act.targetClip = found->anchor();
+            }
         }
         return true;
     }
     case SetTarget2: {
         const Value v = pop();
-        Clip* found = v.type == Value::Type::Clip ? in.m_host.clipByPath(v.text)
-                                                   : in.resolvePath(str(v), in.m_host.clipByPath(act.originPath), &act);
+        Clip* found = v.type == Value::Type::Clip ? in.resolveClip(v)
+                                                   : in.resolvePath(str(v), in.origin(act), &act);
         if (v.type == Value::Type::String && v.text.empty()) {
             act.targetPath = act.originPath;
+            act.targetClip = act.originClip;
             act.targetValid = true;
             return true;
         }
         act.targetValid = found != nullptr;
-        if (found)
+        if (found) {
             act.targetPath = found->targetPath();
+            act.targetClip = found->anchor();
+        }
         return true;
     }
     case GetURL: {
@@ -135,7 +141,7 @@ void Ops::doGetURL2()
     if ((flags & kLoadTarget) != 0 || target.rfind("_level", 0) == 0) {
         // loadMovie / unloadMovie: the target is a clip path, seen from this block.
         Clip* clip = target.rfind("_level", 0) == 0 ? nullptr
-                                                     : in.resolvePath(target, in.m_host.clipByPath(act.originPath), &act);
+                                                     : in.resolvePath(target, in.origin(act), &act);
         if (clip)
             in.m_host.loadInto(url, clip->targetPath(), nullptr);
         else if (target.rfind("_level", 0) == 0)

@@ -1,5 +1,7 @@
 #include "Value.h"
 
+#include "Host.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -59,6 +61,29 @@ static double parseNumber(const std::string& s, int swfVersion)
     return v;
 }
 
+Value Value::fromClip(Clip* clip)
+{
+    if (!clip)
+        return {};
+    Value v = fromClip(clip->targetPath());
+    v.anchor = clip->anchor();
+    return v;
+}
+
+Clip* liveClip(const Value& v)
+{
+    return v.type == Value::Type::Clip && v.anchor ? v.anchor->clip : nullptr;
+}
+
+bool sameClip(const Value& a, const Value& b)
+{
+    Clip* x = liveClip(a);
+    Clip* y = liveClip(b);
+    if (x && y)
+        return x == y;
+    return toString(a, 10) == toString(b, 10);
+}
+
 double toNumber(const Value& v, int swfVersion)
 {
     switch (v.type) {
@@ -91,7 +116,10 @@ std::string toString(const Value& v, int swfVersion)
     case Value::Type::Number:
         return numberToString(v.number);
     case Value::Type::String:
+        return v.text;
     case Value::Type::Clip:
+        if (Clip* clip = liveClip(v))
+            return clip->targetPath();
         return v.text;
     case Value::Type::Object:
         if (v.object->isArray) {
@@ -216,6 +244,8 @@ void Object::clear()
     m_index.clear();
     m_props.clear();
     prototype.reset();
+    watches.reset();
+    state.reset();
     native = nullptr;
     script.reset();
 }

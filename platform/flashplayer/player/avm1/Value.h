@@ -1,6 +1,8 @@
-// Values and objects of ActionScript 1/2 as the interpreter keeps them. Movie clips are
-// held by their target path and looked up again on use, so a script can never keep a
-// removed clip alive or reach freed memory through a stale reference.
+// Values and objects of ActionScript 1/2 as the interpreter keeps them. A movie clip is
+// held through an anchor the clip clears when it dies: the reference keeps its clip
+// while it lives (clips sharing an instance name stay apart) and falls back to the
+// target path once it is gone, so a script can never keep a removed clip alive or
+// reach freed memory through a stale reference.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,12 @@ namespace flash::avm1 {
 
 class Object;
 class Interpreter;
+class Clip;
+
+// The clip a reference stands for while it lives; the clip nulls it when it dies.
+struct ClipAnchor {
+    Clip* clip = nullptr;
+};
 
 struct Value {
     enum class Type : uint8_t { Undefined, Null, Bool, Number, String, Object, Clip };
@@ -23,6 +31,7 @@ struct Value {
     double number = 0;
     std::string text;                 // String; Clip: the clip's absolute target path
     std::shared_ptr<Object> object;   // Object
+    std::shared_ptr<ClipAnchor> anchor;   // Clip: the clip itself while it lives
 
     static Value undefined() { return {}; }
     static Value null() { Value v; v.type = Type::Null; return v; }
@@ -31,6 +40,7 @@ struct Value {
     static Value fromString(std::string s) { Value v; v.type = Type::String; v.text = std::move(s); return v; }
     static Value fromObject(std::shared_ptr<Object> o);
     static Value fromClip(std::string path) { Value v; v.type = Type::Clip; v.text = std::move(path); return v; }
+    static Value fromClip(Clip* clip);   // undefined for null
 
     bool isUndefined() const { return type == Type::Undefined; }
     bool isNullish() const { return type == Type::Undefined || type == Type::Null; }
@@ -39,6 +49,10 @@ struct Value {
 // Conversions follow the rules of the movie's SWF version (undefined reads as 0 and ""
 // before version 7, as NaN and "undefined" from 7 on).
 double toNumber(const Value& v, int swfVersion);
+// The clip a reference reaches without a path lookup (null once it is gone).
+Clip* liveClip(const Value& v);
+// Do two clip references name one clip (the same living clip, or the same path)?
+bool sameClip(const Value& a, const Value& b);
 std::string toString(const Value& v, int swfVersion);
 bool toBoolean(const Value& v, int swfVersion);
 std::string numberToString(double n);
@@ -59,6 +73,7 @@ struct ScriptFunction {
     uint16_t flags = 0;                    // DefineFunction2 preload/suppress flags
     bool isFunction2 = false;
     std::string definedIn;                 // target path of the clip it was defined on
+    std::shared_ptr<ClipAnchor> definedOn; // that clip while it lives
     std::shared_ptr<const std::vector<std::string>> constants;   // the pool it was defined under
 };
 
@@ -87,6 +102,7 @@ public:
     std::shared_ptr<ScriptFunction> script;
     bool isArray = false;
     std::shared_ptr<NativeState> state;
+    std::shared_ptr<Object> watches;   // watch(): callbacks by property name
     bool isFunction() const { return native || script; }
 
 private:

@@ -1,6 +1,7 @@
 // Script bitmaps (flash.display.BitmapData, MovieClip.attachBitmap) and clip scroll
 // rectangles (MovieClip.scrollRect): movies written with the SWF writer whose frame script builds bitmaps,
 // played and painted with the QPainter backend at low quality (exact pixels).
+#include "BitmapSurface.h"
 #include "PlayerCore.h"
 
 #include "render/PainterRenderer.h"
@@ -385,6 +386,99 @@ TEST(ScrollRect, ClipsAndScrollsTheClipsContent)
         Played p(c);
         EXPECT_EQ(p.at(r.x, r.y), r.colour) << r.x << "," << r.y << " rect " << r.rect.size();
     }
+}
+
+}  // namespace
+}  // namespace flash
+
+namespace flash {
+namespace {
+
+TEST(BitmapEffects, ThresholdBoundsScrollMergeAndPaletteMap)
+{
+    auto s = BitmapSurface::make(8, 8, true, 0xFF000000u);
+    ASSERT_TRUE(s);
+    s->fillRect({2, 3, 3, 2}, 0xFF00FF00u);
+    // getColorBoundsRect finds the green block, and what is not black.
+    const PixelBox green = s->colorBounds(0xFFFFFFFFu, 0xFF00FF00u, true);
+    EXPECT_EQ(green.x, 2);
+    EXPECT_EQ(green.y, 3);
+    EXPECT_EQ(green.width, 3);
+    EXPECT_EQ(green.height, 2);
+    const PixelBox none = s->colorBounds(0xFFFFFFFFu, 0xFF123456u, true);
+    EXPECT_EQ(none.width, 0);
+
+    // threshold: green above 0x80 becomes red, counted; copySource keeps the rest.
+    auto out = BitmapSurface::make(8, 8, true, 0);
+    EXPECT_EQ(out->threshold(*s, {0, 0, 8, 8}, 0, 0, BitmapSurface::ThresholdTest::Greater, 0x00008000u,
+                             0xFFFF0000u, 0x0000FF00u, true), 6);
+    EXPECT_EQ(out->getPixel32(3, 3), 0xFFFF0000u);
+    EXPECT_EQ(out->getPixel32(0, 0), 0xFF000000u);
+
+    // scroll: the block moves right and down by one; the uncovered row keeps its pixels.
+    s->scroll(1, 1);
+    EXPECT_EQ(s->getPixel32(3, 4), 0xFF00FF00u);
+    EXPECT_EQ(s->getPixel32(2, 3), 0xFF000000u);
+
+    // merge: half of white over black.
+    auto white = BitmapSurface::make(8, 8, true, 0xFFFFFFFFu);
+    auto black = BitmapSurface::make(8, 8, true, 0xFF000000u);
+    black->merge(*white, {0, 0, 8, 8}, 0, 0, {128, 128, 128, 128});
+    EXPECT_EQ(black->getPixel32(4, 4), 0xFF7F7F7Fu);   // (255 * 128 + 0 * 128) / 256
+
+    // paletteMap: red picks from its array, the others keep their values.
+    std::array<std::optional<std::array<uint32_t, 256>>, 4> maps;
+    std::array<uint32_t, 256> red{};
+    red[255] = 0x00110000u;
+    maps[0] = red;
+    auto coloured = BitmapSurface::make(2, 2, true, 0xFFFF2233u);
+    coloured->paletteMap(*coloured, {0, 0, 2, 2}, 0, 0, maps);
+    EXPECT_EQ(coloured->getPixel32(1, 1), 0xFF112233u);
+}
+
+TEST(BitmapEffects, NoiseIsTheSameForASeedAndHitTestsAlpha)
+{
+    auto a = BitmapSurface::make(16, 16, true, 0), b = BitmapSurface::make(16, 16, true, 0);
+    a->noise(42, 10, 20, 7, false);
+    b->noise(42, 10, 20, 7, false);
+    EXPECT_EQ(a->premultiplied(), b->premultiplied());
+    for (int i = 0; i < 16; ++i) {
+        const uint32_t p = a->getPixel32(i, i);
+        EXPECT_EQ(p >> 24, 255u);
+        EXPECT_GE((p >> 16) & 255, 10u);
+        EXPECT_LE((p >> 16) & 255, 20u);
+    }
+    b->noise(43, 10, 20, 7, false);
+    EXPECT_NE(a->premultiplied(), b->premultiplied());
+
+    auto p1 = BitmapSurface::make(16, 16, true, 0), p2 = BitmapSurface::make(16, 16, true, 0);
+    p1->perlinNoise(8, 8, 3, 7, false, true, 7, true, {});
+    p2->perlinNoise(8, 8, 3, 7, false, true, 7, true, {});
+    EXPECT_EQ(p1->premultiplied(), p2->premultiplied());
+    EXPECT_NE(p1->getPixel32(0, 0), p1->getPixel32(9, 5));   // not flat
+
+    auto spot = BitmapSurface::make(10, 10, true, 0);
+    spot->setPixel32(5, 5, 0xFF000000u);
+    EXPECT_TRUE(spot->hitAlpha({5, 5, 1, 1}, 255));
+    EXPECT_FALSE(spot->hitAlpha({0, 0, 5, 5}, 1));
+    auto other = BitmapSurface::make(2, 2, true, 0xFF000000u);
+    EXPECT_TRUE(spot->hitBitmap(0, 0, 1, *other, 4, 4, 1));
+    EXPECT_FALSE(spot->hitBitmap(0, 0, 1, *other, 7, 7, 1));
+}
+
+TEST(BitmapEffects, ApplyFilterBlursIntoTheDestination)
+{
+    auto s = BitmapSurface::make(20, 20, true, 0);
+    s->fillRect({8, 8, 4, 4}, 0xFFFFFFFFu);
+    swf::Filter blur;
+    blur.kind = swf::FilterKind::Blur;
+    blur.blurX = blur.blurY = 6;
+    blur.passes = 1;
+    auto out = BitmapSurface::make(20, 20, true, 0);
+    out->applyFilter(*s, {0, 0, 20, 20}, 0, 0, blur);
+    // The square spreads: its edge softens and a pixel beside it is no longer empty.
+    EXPECT_LT(out->getPixel32(8, 8) >> 24, 255u);
+    EXPECT_GT(out->getPixel32(7, 10) >> 24, 0u);
 }
 
 }  // namespace
