@@ -147,7 +147,7 @@ TEST(SoundConvert, AnEventSoundStartsWithinOneVideoFrameOfItsPicture)
 
     // The same recording as the sound alone, and the AVI without it.
     const std::string wav = dir.filePath("event.wav").toStdString();
-    out = convert("'" + movie + "' '" + wav + "' --delay 100 --duration 2000 -q");
+    out = convert("'" + movie + "' '" + wav + "' --delay 100 --duration 2000");
     ASSERT_EQ(out.exitCode, 0) << out.output;
     EXPECT_NE(out.output.find("WAV was successfully saved to " + wav), std::string::npos) << out.output;
     const std::vector<int16_t> alone = decodedSound(wav, dir);

@@ -30,6 +30,8 @@ constexpr int kMaxSide = 16384;
 const char* const kUsage =
     "usage: tovrane render INPUT.swf OUTPUT.png [--frame N] [--size WxH] [--transparent]\n"
     "                      [--quality low|medium|high|best] [--input EVENTS]\n"
+    "  --frame    the frame to draw, from 1; with --input it counts the clock's ticks,\n"
+    "             also past the last frame (scripts go on running on a still timeline)\n"
     "  --quality  the player's quality: low draws without anti-aliasing (default high)\n"
     "  --input    a text file of timed events, one per line: TIME EVENT ARGS, TIME in\n"
     "             milliseconds of movie time or fN (just after frame N is shown);\n"
@@ -179,7 +181,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
     // A frame past the last would silently be the last one (or, looping, another).
-    if (request->frame > player.totalFrames()) {
+    // With scripted input the number counts the clock's ticks: a movie waiting for a
+    // key goes on running its scripts on a still timeline.
+    if (request->frame > player.totalFrames() && events.empty()) {
         err << "tovrane render: " << request->input << " has " << player.totalFrames()
             << (player.totalFrames() == 1 ? " frame" : " frames") << "; frame " << request->frame
             << " is past its end\n";
