@@ -1,24 +1,14 @@
 // The external corpus: every case of tests/corpus/swf (none uses ActionScript 3)
 // is played to its capture points and compared with the expected pictures.
 //
-// Tolerance: a pixel matches when no channel differs by more than 24 levels, and a
-// picture matches when at least 97 % of its pixels do. Another anti-aliasing
-// rasteriser differs along every edge (coverage rounding, gradient stop spacing,
-// hairline placement), which touches about 1-3 % of the pixels of a typical frame by
-// more than a few levels; 24 levels absorbs colour rounding of transforms and
-// gradient interpolation. A wrong position, a missing object, a wrong colour or a
-// wrong frame changes far more pixels than 3 % and fails.
+// The tolerance is explained in SwfCorpus.h.
 //
 // Ratchet: kRatchet is the number of matching cases reached and kKnownMatching names
 // them; the test fails when fewer match or a known case stops matching, and names the
 // cases that match beyond the list, so both can grow.
-#include "Player.h"
 #include "ScriptedInput.h"
+#include "SwfCorpus.h"
 
-#include "Scheduler.h"
-#include "swf/Reader.h"
-
-#include <QImage>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,8 +26,8 @@
 namespace flash {
 namespace {
 
-constexpr int kChannelTolerance = 24;
-constexpr double kPixelShare = 0.97;
+using namespace swfcorpus;
+
 constexpr int kRatchet = 77;
 const std::set<std::string> kKnownMatching = {
     "avm1__bitmap_data_colortransform",
@@ -138,109 +128,12 @@ const std::set<std::string> kSmoothedAtLowQuality = {
     "from_shumway__acid__acid-large",
 };
 
-const std::filesystem::path kCorpus = std::filesystem::path(TOVRANE_CORPUS_DIR) / "swf";
-
-struct Capture {
-    std::string image;   // file name of the expected picture
-    int frame = 1;       // 1-based; 0 = the last frame run
-};
-
-struct Case {
-    std::string name;
-    int frames = 1;
-    Quality quality = Quality::High;
-    bool hasInput = false;   // input.json: events played between the frames
-    std::vector<Capture> captures;
-};
-
-std::vector<std::string> split(const std::string& s, char sep)
-{
-    std::vector<std::string> out;
-    std::stringstream in(s);
-    std::string item;
-    while (std::getline(in, item, sep))
-        out.push_back(item);
-    return out;
-}
-
-// capture column: "num_frames=N;name@trigger;..." (or num_ticks); trigger is a
-// frame number or last_frame.
-Case parseCase(const std::string& name, const std::string& capture)
-{
-    Case c;
-    c.name = name;
-    for (const std::string& part : split(capture, ';')) {
-        const size_t eq = part.find('=');
-        const size_t at = part.find('@');
-        if (eq != std::string::npos && (part.rfind("num_frames", 0) == 0 || part.rfind("num_ticks", 0) == 0)) {
-            c.frames = std::max(1, std::atoi(part.c_str() + eq + 1));
-        } else if (at != std::string::npos) {
-            Capture cap;
-            cap.image = part.substr(0, at) + ".expected.png";
-            const std::string trigger = part.substr(at + 1);
-            cap.frame = trigger == "last_frame" ? 0 : std::max(1, std::atoi(trigger.c_str()));
-            c.captures.push_back(cap);
-        }
-    }
-    for (Capture& cap : c.captures)
-        if (cap.frame == 0)
-            cap.frame = c.frames;
-    std::sort(c.captures.begin(), c.captures.end(), [](const Capture& a, const Capture& b) { return a.frame < b.frame; });
-    return c;
-}
-
-std::vector<Case> readManifest()
-{
-    std::ifstream in(kCorpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(in, line);
-    const std::vector<std::string> header = split(line, '\t');
-    const auto column = [&](const char* name) {
-        return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
-    };
-    const size_t nameCol = column("case"), captureCol = column("capture"), optionsCol = column("player_options"),
-                 inputCol = column("has_input");
-    std::vector<Case> cases;
-    while (std::getline(in, line)) {
-        const std::vector<std::string> cells = split(line, '\t');
-        if (cells.size() > std::max(nameCol, captureCol)) {
-            cases.push_back(parseCase(cells[nameCol], cells[captureCol]));
-            cases.back().hasInput = inputCol < cells.size() && cells[inputCol] == "1";
-            // The expected pictures of low-quality cases are drawn without anti-aliasing.
-            if (optionsCol < cells.size() && cells[optionsCol].find("quality=low") != std::string::npos &&
-                !kSmoothedAtLowQuality.count(cells[nameCol]))
-                cases.back().quality = Quality::Low;
-        }
-    }
-    return cases;
-}
-
-// Share of pixels whose channels all lie within the tolerance.
-double similarity(const QImage& actual, const QImage& expected)
-{
-    if (actual.size() != expected.size())
-        return 0;
-    const QImage a = actual.convertToFormat(QImage::Format_ARGB32);
-    const QImage e = expected.convertToFormat(QImage::Format_ARGB32);
-    int64_t good = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const QRgb* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const QRgb* pe = reinterpret_cast<const QRgb*>(e.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x) {
-            const int d = std::max({std::abs(qRed(pa[x]) - qRed(pe[x])), std::abs(qGreen(pa[x]) - qGreen(pe[x])),
-                                    std::abs(qBlue(pa[x]) - qBlue(pe[x])), std::abs(qAlpha(pa[x]) - qAlpha(pe[x]))});
-            good += d <= kChannelTolerance;
-        }
-    }
-    return double(good) / (double(a.width()) * a.height());
-}
-
 // A case's input.json in the --input format: each "Wait" lets one frame run, and the
 // events before the n-th wait come just after frame n is shown. Only the left mouse
 // button reaches movies.
 std::string inputScript(const Case& c)
 {
-    std::ifstream in(kCorpus / c.name / "input.json", std::ios::binary);
+    std::ifstream in(folder() / c.name / "input.json", std::ios::binary);
     const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::regex entry(R"(\{(?:[^{}]|\{[^{}]*\})*\})");
     auto field = [](const std::string& e, const char* name) {
@@ -284,7 +177,7 @@ std::string inputScript(const Case& c)
 // The trace output a case expects (its output.txt), or nothing when it has none.
 std::optional<std::string> expectedTrace(const Case& c)
 {
-    std::ifstream in(kCorpus / c.name / "output.txt", std::ios::binary);
+    std::ifstream in(folder() / c.name / "output.txt", std::ios::binary);
     if (!in)
         return std::nullopt;
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -297,17 +190,17 @@ std::optional<std::string> expectedTrace(const Case& c)
 // `trace` receives the movie's trace output, one line per message.
 double playCase(const Case& c, std::string& why, std::string* trace)
 {
-    swf::Result<swf::Movie> movie = swf::readMovieFile((kCorpus / c.name / "test.swf").string());
+    swf::Result<swf::Movie> movie = swf::readMovieFile((folder() / c.name / "test.swf").string());
     if (!movie.ok()) {
         why = movie.error().message;
         return -1;
     }
     VirtualClock clock;
     Player player(&clock);
-    player.setQuality(c.quality);
+    player.setQuality(c.lowQuality ? Quality::Low : Quality::High);
     player.setOnTrace([trace](const std::string& message) { *trace += message + "\n"; });
     // The media a case loads lie beside its movie; nothing outside its folder is read.
-    player.setFetchHandler([folder = kCorpus / c.name](const std::string& url, size_t maxBytes)
+    player.setFetchHandler([folder = folder() / c.name](const std::string& url, size_t maxBytes)
                                -> std::optional<std::vector<uint8_t>> {
         const std::filesystem::path name(url);
         if (name.empty() || name.is_absolute() || name.string().find("..") != std::string::npos)
@@ -325,7 +218,7 @@ double playCase(const Case& c, std::string& why, std::string* trace)
         return -1;
     }
     std::vector<InputEvent> events;
-    if (c.hasInput) {
+    if (c.input) {
         std::string error;
         std::optional<std::vector<InputEvent>> parsed = parseInputScript(inputScript(c), error);
         if (!parsed) {
@@ -343,13 +236,13 @@ double playCase(const Case& c, std::string& why, std::string* trace)
     int frame = 1;
     for (const Capture& cap : c.captures) {
         // With input, a capture at tick n comes after n frames have run.
-        const int target = c.hasInput ? cap.frame + 1 : cap.frame;
+        const int target = c.input ? cap.frame + 1 : cap.frame;
         while (frame < target) {
             deliverDue(frame);
             player.advanceFrame();
             ++frame;
         }
-        const QImage expected(QString::fromStdString((kCorpus / c.name / cap.image).string()));
+        const QImage expected(QString::fromStdString((folder() / c.name / cap.image).string()));
         if (expected.isNull()) {
             why = "no expected picture " + cap.image;
             return -1;
@@ -368,8 +261,8 @@ double playCase(const Case& c, std::string& why, std::string* trace)
 
 TEST(Corpus, CasesMatchTheirExpectedPictures)
 {
-    const std::vector<Case> cases = readManifest();
-    ASSERT_GT(cases.size(), 50u) << "corpus manifest not found under " << kCorpus;
+    const std::vector<Case> cases = readManifest(kSmoothedAtLowQuality);
+    ASSERT_GT(cases.size(), 50u) << "corpus manifest not found under " << folder();
     int matching = 0, traced = 0, tracing = 0;
     std::vector<std::string> passing, tracesPassing;
     for (const Case& c : cases) {
